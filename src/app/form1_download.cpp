@@ -1,0 +1,4 @@
+// Downloading the step table to the controller.
+#include "form1.h"
+
+void Form1::download() {}

@@ -1,0 +1,4 @@
+// Printing the parameter list.
+#include "form1.h"
+
+void Form1::printList() {}

@@ -1,0 +1,9 @@
+#include "messagebox.h"
+
+#include <QMessageBox>
+
+void ShowMessage(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("KLV-90"), text, QMessageBox::Ok, parent);
+    box.exec();
+}

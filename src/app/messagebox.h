@@ -1,0 +1,7 @@
+#pragma once
+
+class QString;
+class QWidget;
+
+// Every message of the tool: the text, an OK button only and the caption "KLV-90". Modal.
+void ShowMessage(QWidget *parent, const QString &text);

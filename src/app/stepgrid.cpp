@@ -1,0 +1,146 @@
+#include "stepgrid.h"
+
+#include "stepgridmodel.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// Cells are drawn without the focus rectangle around the current cell.
+class NoFocusDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->state &= ~QStyle::State_HasFocus;
+    }
+};
+
+} // namespace
+
+TwoRowHeader::TwoRowHeader(QWidget *parent) : QHeaderView(Qt::Horizontal, parent)
+{
+    setSectionsClickable(false);
+    setHighlightSections(false);
+    setSectionResizeMode(QHeaderView::Fixed);
+    setDefaultAlignment(Qt::AlignCenter);
+}
+
+int TwoRowHeader::headerRowAt(int y) const
+{
+    return y < height() / 2 ? 0 : 1;
+}
+
+void TwoRowHeader::paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const
+{
+    if (!rect.isValid())
+        return;
+    const int half = rect.height() / 2;
+    const QRect rows[2] = {QRect(rect.left(), rect.top(), rect.width(), half),
+                           QRect(rect.left(), rect.top() + half, rect.width(),
+                                 rect.height() - half)};
+    const int roles[2] = {StepGridModel::HeaderRow0Role, StepGridModel::HeaderRow1Role};
+    for (int r = 0; r < 2; ++r) {
+        QStyleOptionHeader opt;
+        initStyleOption(&opt);
+        opt.rect = rows[r];
+        opt.section = logicalIndex;
+        opt.textAlignment = Qt::AlignCenter;
+        opt.position = QStyleOptionHeader::Middle;
+        opt.text = model()->headerData(logicalIndex, orientation(), roles[r]).toString();
+        painter->save();
+        painter->setClipRect(rows[r]);
+        style()->drawControl(QStyle::CE_Header, &opt, painter, this);
+        painter->restore();
+    }
+}
+
+void TwoRowHeader::mouseReleaseEvent(QMouseEvent *event)
+{
+    QHeaderView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit headerRowClicked(headerRowAt(event->position().toPoint().y()));
+}
+
+StepGrid::StepGrid(StepGridModel *model, QWidget *parent)
+    : QTableView(parent), m_model(model), m_header(new TwoRowHeader(this))
+{
+    setHorizontalHeader(m_header);
+    setModel(model);
+    setItemDelegate(new NoFocusDelegate(this));
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setCornerButtonEnabled(false);
+    setWordWrap(false);
+    setTextElideMode(Qt::ElideNone);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    QHeaderView *numbers = verticalHeader();
+    numbers->setSectionResizeMode(QHeaderView::Fixed);
+    numbers->setDefaultAlignment(Qt::AlignCenter);
+    numbers->setHighlightSections(false);
+
+    // The selection stays highlighted when the grid does not have the focus.
+    QPalette pal = palette();
+    for (auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        pal.setColor(QPalette::Inactive, role, pal.color(QPalette::Active, role));
+    setPalette(pal);
+
+    connect(this, &QTableView::clicked, this,
+            [this](const QModelIndex &index) { emit rowClicked(index.row() + HeaderRows); });
+    connect(numbers, &QHeaderView::sectionClicked, this,
+            [this](int section) { emit rowClicked(section + HeaderRows); });
+    connect(m_header, &TwoRowHeader::headerRowClicked, this, &StepGrid::rowClicked);
+}
+
+int StepGrid::currentRow() const
+{
+    return currentIndex().row() + HeaderRows;
+}
+
+void StepGrid::setCurrentRow(int row)
+{
+    const int column = qMax(0, currentIndex().column());
+    selectionModel()->setCurrentIndex(m_model->index(row - HeaderRows, column),
+                                      QItemSelectionModel::NoUpdate);
+}
+
+void StepGrid::selectCurrentRow()
+{
+    const int viewRow = currentIndex().row();
+    const QItemSelection row(m_model->index(viewRow, 0),
+                             m_model->index(viewRow, m_model->columnCount() - 1));
+    selectionModel()->select(row, QItemSelectionModel::ClearAndSelect);
+}
+
+QString StepGrid::cellText(int row, int column) const
+{
+    return m_model->cellText(row, column);
+}
+
+void StepGrid::layoutCells(int rowHeight)
+{
+    QHeaderView *numbers = verticalHeader();
+    numbers->setMinimumSectionSize(1);
+    numbers->setDefaultSectionSize(rowHeight);
+    m_header->setMinimumSectionSize(1);
+    m_header->setFixedHeight(2 * rowHeight);
+
+    const int columns = m_model->columnCount() + 1;
+    const int available =
+        width() - 2 * frameWidth() - verticalScrollBar()->sizeHint().width();
+    const int base = available / columns;
+    const int extra = available - base * columns; // one more pixel for the first few columns
+    numbers->setFixedWidth(base + (extra > 0 ? 1 : 0));
+    for (int c = 1; c < columns; ++c)
+        setColumnWidth(c - 1, base + (c < extra ? 1 : 0));
+}

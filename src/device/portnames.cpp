@@ -1,0 +1,10 @@
+#include "portnames.h"
+
+QString PlatformPortName(int portNumber)
+{
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(portNumber);
+#else
+    return QStringLiteral("/dev/ttyS%1").arg(portNumber - 1);
+#endif
+}

@@ -1,0 +1,7 @@
+#pragma once
+
+class StepGrid;
+
+// Clicks the grid as a user does: row 0 or 1 on the two header rows, rows 2 to 129 on a data
+// cell (scrolled into view first), column 0 on the step-number column.
+void clickGridRow(StepGrid *grid, int row, int column = 1);

@@ -1,0 +1,137 @@
+#include "stepgridmodel.h"
+#include "teststrings.h"
+
+#include <QTest>
+
+namespace {
+
+// Grid texts of columns first..last of row 2 for a table holding only the given step.
+QStringList rowTexts(const Step &step, int first, int last)
+{
+    StepTable table;
+    table[0] = step;
+    table.StepCount = 1;
+    StepGridModel model(table);
+    QStringList texts;
+    for (int c = first; c <= last; ++c)
+        texts << model.cellText(2, c);
+    return texts;
+}
+
+} // namespace
+
+class TestGridTexts : public QObject
+{
+    Q_OBJECT
+private slots:
+    void headers()
+    {
+        StepTable table;
+        StepGridModel model(table);
+        QStringList row0, row1;
+        for (int c = 0; c < 22; ++c) {
+            row0 << model.cellText(0, c);
+            row1 << model.cellText(1, c);
+        }
+        QCOMPARE(row0.join(u'|'),
+                 QStringLiteral("|ワイヤー|ワイヤー|ワイヤー|ワイヤー|ワイヤー|ワイヤー|ワイヤー"
+                                "|ポート|ポート|ポート|ポート|||命令１|命令１|命令１|命令２|命令２"
+                                "|命令２||"));
+        QCOMPARE(row1.join(u'|'),
+                 QStringLiteral("|１|２|３|４|５|６|フラグ|１|２|３|４|増減条件|終了待ち|調光速度"
+                                "|目的輝度|ポーズ|調光速度|目的輝度|ポーズ|回数|フラグ"));
+    }
+
+    void stepCells_data()
+    {
+        QTest::addColumn<Step>("step");
+        QTest::addColumn<int>("first");
+        QTest::addColumn<QStringList>("texts");
+        const Step base{0, 255, 0, 1, 127, 0, 1, 127, 0, 1, 0};
+        const auto with = [&](auto change) {
+            Step s = base;
+            change(s);
+            return s;
+        };
+        QTest::newRow("key 5, all tested")
+            << with([](Step &s) { s.KeyData = 5; }) << 1
+            << QStringList{"HI", "LO", "HI", "LO", "LO", "LO", "LO"};
+        QTest::newRow("key 1, mask 187")
+            << with([](Step &s) {
+                   s.KeyData = 1;
+                   s.KeyMask = 187;
+               })
+            << 1 << QStringList{"HI", "LO", "MASK", "LO", "LO", "LO", "MASK"};
+        QTest::newRow("mask wins over data")
+            << with([](Step &s) {
+                   s.KeyData = 127;
+                   s.KeyMask = 128;
+               })
+            << 1 << QStringList{"MASK", "MASK", "MASK", "MASK", "MASK", "MASK", "MASK"};
+        QTest::newRow("ports 1 and 4, wait, no instruction 2")
+            << with([](Step &s) {
+                   s.ControlBits = 73;
+                   s.Speed2 = 9;
+                   s.Level2 = 200;
+                   s.Pause2 = 4;
+               })
+            << 8 << QStringList{"RUN", "", "", "RUN", "", "WAIT", "1", "50", "0", "-", "-", "-"};
+        QTest::newRow("instruction 2 in force")
+            << with([](Step &s) {
+                   s.ControlBits = 128;
+                   s.Speed1 = 255;
+                   s.Level1 = 229;
+                   s.Pause1 = 7;
+                   s.Speed2 = 3;
+                   s.Level2 = 255;
+                   s.Pause2 = 12;
+               })
+            << 14 << QStringList{"255", "90", "7", "3", "100", "12"};
+        QTest::newRow("brightness 0") << with([](Step &s) { s.Level1 = 0; }) << 15
+                                      << QStringList{"0"};
+        QTest::newRow("increase") << with([](Step &s) { s.ControlBits = 32; }) << 12
+                                  << QStringList{"BIT増"};
+        QTest::newRow("decrease") << with([](Step &s) { s.ControlBits = 16; }) << 12
+                                  << QStringList{"BIT減"};
+        QTest::newRow("both conditions show decrease") << with([](Step &s) { s.ControlBits = 48; })
+                                                       << 12 << QStringList{"BIT減"};
+        QTest::newRow("repeat and flag off") << with([](Step &s) { s.RepeatCount = 200; }) << 20
+                                             << QStringList{"200", "OFF"};
+        QTest::newRow("flag 1") << with([](Step &s) { s.StepFlag = 1; }) << 21
+                                << QStringList{"ON"};
+        QTest::newRow("flag 2 from a file") << with([](Step &s) { s.StepFlag = 2; }) << 21
+                                            << QStringList{"ON"};
+    }
+    void stepCells()
+    {
+        QFETCH(Step, step);
+        QFETCH(int, first);
+        QFETCH(QStringList, texts);
+        QCOMPARE(rowTexts(step, first, first + int(texts.size()) - 1), texts);
+    }
+
+    void rowsFollowTheTable()
+    {
+        StepTable table;
+        StepGridModel model(table);
+        for (int r = 2; r < 130; ++r) {
+            QCOMPARE(model.cellText(r, 0), QString::number(r - 1));
+            QCOMPARE(model.cellText(r, 1), QString());
+        }
+        for (int i = 0; i < 128; ++i)
+            table[i] = Step{qint16(i % 128), 255, 0, 1, 127, 0, 1, 127, 0, 1, 0};
+        table.StepCount = 127;
+        QCOMPARE(model.cellText(128, 21), QStringLiteral("OFF"));
+        QCOMPARE(model.cellText(129, 21), QString());
+        table.StepCount = 128;
+        QCOMPARE(model.cellText(129, 0), QStringLiteral("128"));
+        QCOMPARE(model.cellText(129, 1), QStringLiteral("HI"));
+        QCOMPARE(model.cellText(129, 21), QStringLiteral("OFF"));
+        QCOMPARE(model.cellText(130, 1), QString());
+        QCOMPARE(model.rowCount(), 128);
+        QCOMPARE(model.columnCount(), 21);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGridTexts)
+#include "tst_gridtexts.moc"

@@ -1,0 +1,243 @@
+#include "form1.h"
+#include "japanesefont.h"
+#include "stepgrid.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+
+    template <typename T> T *control(const QString &name)
+    {
+        auto *widget = m_window->findChild<T *>(name);
+        if (!widget)
+            qFatal("no control %s", qPrintable(name));
+        return widget;
+    }
+
+private slots:
+    void init()
+    {
+        m_window = new Form1;
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    }
+    void cleanup() { delete m_window; }
+
+    void window()
+    {
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("ＫＬＶ－９０"));
+        QCOMPARE(m_window->size(), QSize(948, 560));
+        QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
+        QVERIFY(!(m_window->windowFlags() & Qt::WindowMinMaxButtonsHint));
+        QCOMPARE(m_window->stepTable().StepCount, 0);
+        QCOMPARE(m_window->selectedRow(), 0);
+    }
+
+    void captions_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        const char *rows[][2] = {
+            {"Label1", "Klevaro サービスツール"}, {"Label11", "キーデータ"},
+            {"Label3", "HI  LO"},                {"Label4", "MASK"},
+            {"Label2_0", "ワイヤー１"},          {"Label2_5", "ワイヤー６"},
+            {"Label2_6", "フラグ１"},            {"Label5", "実行対象ポート"},
+            {"Label6_0", "ドライバー１"},        {"Label6_3", "ドライバー４"},
+            {"Label13", "増有効"},               {"Label14", "減有効"},
+            {"Label7_0", "調光速度"},            {"Label7_1", "目的輝度%"},
+            {"Label7_2", "ポーズ"},              {"Label7_5", "ポーズ"},
+            {"Label10", "有効"},                 {"Label9", "キーフラグ"},
+            {"Label12", "終了待ち"},             {"Frame1", "実行命令１"},
+            {"Frame2", "実行命令２"},            {"Frame4", "ビット増減判定"},
+            {"Frame5", "繰り返し数"},            {"Frame3_0", ""},
+            {"Frame3_6", ""},                    {"Command1", "命令追加"},
+            {"Command7", "命令更新"},            {"Command6", "削除"},
+            {"Command8", "消去"},                {"Command4", "読み込み"},
+            {"Command5", "保存"},                {"Command9", "印刷"},
+            {"Command3", "終了"},                {"Command2", "設定ＤＬＬ"},
+        };
+        for (const auto &row : rows)
+            QTest::newRow(row[0]) << QString::fromUtf8(row[0]) << QString::fromUtf8(row[1]);
+    }
+    void captions()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QWidget *widget = control<QWidget>(name);
+        QString text;
+        if (auto *l = qobject_cast<QLabel *>(widget))
+            text = l->text();
+        else if (auto *b = qobject_cast<QPushButton *>(widget))
+            text = b->text();
+        else if (auto *g = qobject_cast<QGroupBox *>(widget))
+            text = g->title();
+        QCOMPARE(text, caption);
+        QVERIFY(widget->isVisible());
+        QVERIFY2(QRect(QPoint(), m_window->size()).contains(widget->geometry()) ||
+                     widget->parentWidget() != m_window,
+                 "control outside the window");
+    }
+
+    void keyOptionsStartOnLo()
+    {
+        for (int g = 1; g <= 7; ++g) {
+            for (int i = 0; i < 3; ++i) {
+                auto *item = control<QRadioButton>(QStringLiteral("Option%1_%2").arg(g).arg(i));
+                QCOMPARE(item->isChecked(), i == 1);
+                QVERIFY(item->isEnabled());
+                QVERIFY(item->text().isEmpty());
+            }
+        }
+    }
+
+    void checkBoxesStartClear()
+    {
+        QStringList names{"Check1_0", "Check1_1", "Check1_2", "Check1_3", "Check2",
+                          "Check3",   "Check4",   "Check5",   "Check6"};
+        for (const QString &name : names) {
+            auto *box = control<QCheckBox>(name);
+            QCOMPARE(box->checkState(), Qt::Unchecked);
+            QVERIFY(box->text().isEmpty());
+        }
+    }
+
+    void valueControls_data()
+    {
+        QTest::addColumn<int>("n");
+        QTest::addColumn<int>("minimum");
+        QTest::addColumn<int>("maximum");
+        QTest::addColumn<int>("start");
+        const int rows[7][3] = {{1, 255, 1}, {0, 100, 50}, {0, 255, 0}, {1, 255, 1},
+                                {0, 100, 50}, {0, 255, 0}, {1, 255, 1}};
+        for (int n = 0; n < 7; ++n)
+            QTest::addRow("pair %d", n + 1) << n + 1 << rows[n][0] << rows[n][1] << rows[n][2];
+    }
+    void valueControls()
+    {
+        QFETCH(int, n);
+        QFETCH(int, minimum);
+        QFETCH(int, maximum);
+        QFETCH(int, start);
+        auto *slider = control<QScrollBar>(QStringLiteral("FlatScrollBar%1").arg(n));
+        auto *text = control<QLineEdit>(QStringLiteral("Text%1").arg(n));
+        QCOMPARE(slider->orientation(), Qt::Vertical);
+        QVERIFY(!slider->invertedAppearance()); // minimum at the top
+        QCOMPARE(slider->minimum(), minimum);
+        QCOMPARE(slider->maximum(), maximum);
+        QCOMPARE(slider->value(), start);
+        QCOMPARE(slider->singleStep(), 1);
+        QCOMPARE(slider->pageStep(), 10);
+        QCOMPARE(text->text(), QString::number(start));
+        QVERIFY(!text->isEnabled());
+        QVERIFY(text->alignment() & Qt::AlignRight);
+        QVERIFY(slider->geometry().left() > 0);
+
+        // The text follows the slider whoever moves it: the program, or the user on the bar and
+        // on the arrow keys.
+        slider->setValue(minimum + 7);
+        QCOMPARE(text->text(), QString::number(minimum + 7));
+        slider->setFocus();
+        QTest::keyClick(slider, Qt::Key_PageDown);
+        QCOMPARE(text->text(), QString::number(minimum + 17));
+        QTest::keyClick(slider, Qt::Key_Up);
+        QCOMPARE(text->text(), QString::number(minimum + 16));
+        slider->setValue(maximum + 50);
+        QCOMPARE(text->text(), QString::number(maximum));
+        QTest::keyClicks(text, "9");
+        QCOMPARE(text->text(), QString::number(maximum));
+    }
+
+    void brightnessSliderTo73()
+    {
+        control<QScrollBar>("FlatScrollBar2")->setValue(73);
+        QCOMPARE(control<QLineEdit>("Text2")->text(), QStringLiteral("73"));
+    }
+
+    void statusLine()
+    {
+        auto *text8 = control<QLineEdit>("Text8");
+        auto *text9 = control<QLineEdit>("Text9");
+        QCOMPARE(text8->text(), QStringLiteral("ポートクローズ"));
+        QCOMPARE(text9->text(), QStringLiteral("Close"));
+        QCOMPARE(text9->palette().color(QPalette::Base),
+                 QApplication::palette().color(QPalette::Button));
+        QVERIFY(text8->alignment() & Qt::AlignHCenter);
+        auto *timer = control<QTimer>("Timer2");
+        QVERIFY(!timer->isActive());
+        QCOMPARE(timer->interval(), 100);
+        QVERIFY(control<QPushButton>("Command2")->isEnabled());
+    }
+
+    void grid()
+    {
+        StepGrid *grid = control<StepGrid>("MSFlexGrid1");
+        QCOMPARE(grid->cellText(0, 1), QStringLiteral("ワイヤー"));
+        QCOMPARE(grid->cellText(1, 7), QStringLiteral("フラグ"));
+        QCOMPARE(grid->cellText(1, 20), QStringLiteral("回数"));
+        for (int r = 2; r < 130; ++r) {
+            QCOMPARE(grid->cellText(r, 0), QString::number(r - 1));
+            for (int c = 1; c < 22; ++c)
+                QVERIFY(grid->cellText(r, c).isEmpty());
+        }
+        QCOMPARE(grid->currentRow(), 129);
+        QCOMPARE(grid->currentIndex().column(), 20);
+        // Headers and numbers stay while the rows scroll, and all 22 columns fit the width.
+        grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
+        QVERIFY(grid->horizontalHeader()->isVisible());
+        QVERIFY(grid->verticalHeader()->isVisible());
+        QCOMPARE(grid->horizontalScrollBar()->maximum(), 0);
+    }
+
+    void japaneseFontAndFit()
+    {
+        // The window's face is a fixed-pitch Japanese one: a full-width character takes exactly
+        // two half-width columns, and every caption fits its control.
+        auto *label = control<QLabel>("Label2_0");
+        QCOMPARE(label->font().family(), JapaneseFixedFamily());
+        const QFontMetricsF metrics(label->font());
+        QVERIFY(metrics.inFontUcs4(0x30EF)); // ワ
+        QCOMPARE(metrics.horizontalAdvance(QStringLiteral("ワ")),
+                 2 * metrics.horizontalAdvance(QStringLiteral("W")));
+        for (auto *l : m_window->findChildren<QLabel *>())
+            QVERIFY2(l->sizeHint().width() <= l->width() + 1, qPrintable(l->objectName()));
+        for (auto *b : m_window->findChildren<QPushButton *>())
+            QVERIFY2(b->sizeHint().width() <= b->width() + 24, qPrintable(b->objectName()));
+    }
+
+    void controlsDoNotOverlap()
+    {
+        // Siblings may only overlap where a frame stands behind controls placed over it.
+        const auto children = m_window->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+        for (QWidget *a : children) {
+            for (QWidget *b : children) {
+                if (a >= b || qobject_cast<QGroupBox *>(a) || qobject_cast<QGroupBox *>(b))
+                    continue;
+                QVERIFY2(!a->geometry().intersects(b->geometry()),
+                         qPrintable(a->objectName() + " overlaps " + b->objectName()));
+            }
+        }
+    }
+
+    void exitClosesTheWindow()
+    {
+        QTest::mouseClick(control<QPushButton>("Command3"), Qt::LeftButton);
+        QVERIFY(!m_window->isVisible());
+    }
+
+private:
+    Form1 *m_window = nullptr;
+};
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"

@@ -1,0 +1,269 @@
+#include "editorstate.h"
+#include "steprules.h"
+#include "teststrings.h"
+
+#include <QTest>
+
+Q_DECLARE_METATYPE(EditorState)
+Q_DECLARE_METATYPE(StepTable)
+
+namespace {
+
+Step keyed(int keyData, int keyMask, int controlBits = 0, int label = 0)
+{
+    Step s;
+    s.KeyData = qint16(keyData);
+    s.KeyMask = qint16(keyMask);
+    s.ControlBits = qint16(controlBits);
+    s.Speed1 = qint16(label); // tells steps with equal keys apart
+    return s;
+}
+
+StepTable tableOf(std::initializer_list<Step> steps)
+{
+    StepTable table;
+    for (const Step &s : steps)
+        table[table.StepCount++] = s;
+    return table;
+}
+
+EditorState keys(std::array<int, 7> key)
+{
+    EditorState e;
+    e.key = key;
+    return e;
+}
+
+constexpr int H = EditorState::Hi, L = EditorState::Lo, M = EditorState::Mask;
+
+} // namespace
+
+class TestStepRules : public QObject
+{
+    Q_OBJECT
+private slots:
+    void percentToLevel_data()
+    {
+        QTest::addColumn<double>("percent");
+        QTest::addColumn<int>("level");
+        const int rows[][2] = {{0, 0},   {1, 3},   {2, 5},   {10, 26},  {25, 64},
+                               {50, 127}, {70, 179}, {90, 229}, {99, 252}, {100, 255}};
+        for (const auto &row : rows)
+            QTest::addRow("%d %%", row[0]) << double(row[0]) << row[1];
+    }
+    void percentToLevel()
+    {
+        QFETCH(double, percent);
+        QFETCH(int, level);
+        QCOMPARE(PercentToLevel(percent), level);
+    }
+
+    void levelToPercent_data()
+    {
+        QTest::addColumn<int>("level");
+        QTest::addColumn<int>("percent");
+        const int rows[][2] = {{0, 0},   {1, 0},   {2, 1},   {26, 10},  {126, 49},  {127, 50},
+                               {128, 50}, {229, 90}, {253, 99}, {254, 100}, {255, 100}};
+        for (const auto &row : rows)
+            QTest::addRow("level %d", row[0]) << row[0] << row[1];
+    }
+    void levelToPercent()
+    {
+        QFETCH(int, level);
+        QFETCH(int, percent);
+        QCOMPARE(LevelToPercent(level), percent);
+    }
+
+    void everyPercentComesBack()
+    {
+        for (int p = 0; p <= 100; ++p)
+            QCOMPARE(LevelToPercent(PercentToLevel(p)), p);
+    }
+
+    void encodeKey_data()
+    {
+        QTest::addColumn<EditorState>("editor");
+        QTest::addColumn<int>("keyData");
+        QTest::addColumn<int>("keyMask");
+        QTest::newRow("all MASK") << keys({M, M, M, M, M, M, M}) << 0 << 128;
+        QTest::newRow("all HI") << keys({H, H, H, H, H, H, H}) << 127 << 255;
+        QTest::newRow("all LO") << keys({L, L, L, L, L, L, L}) << 0 << 255;
+        QTest::newRow("wire 1 HI, wire 2 MASK") << keys({H, M, L, L, L, L, L}) << 1 << 253;
+        QTest::newRow("flag HI, wire 6 MASK") << keys({L, L, L, L, L, M, H}) << 64 << 223;
+    }
+    void encodeKey()
+    {
+        QFETCH(EditorState, editor);
+        const Step step = EncodeStep(editor);
+        QTEST(int(step.KeyData), "keyData");
+        QTEST(int(step.KeyMask), "keyMask");
+    }
+
+    void encodeControlBits_data()
+    {
+        QTest::addColumn<EditorState>("editor");
+        QTest::addColumn<int>("controlBits");
+        QTest::addColumn<int>("stepFlag");
+        const auto with = [](auto change) {
+            EditorState e;
+            change(e);
+            return e;
+        };
+        QTest::newRow("nothing") << EditorState{} << 0 << 0;
+        QTest::newRow("ports 1 and 4, wait") << with([](EditorState &e) {
+            e.ports = {1, 0, 0, 1};
+            e.check4 = 1;
+        }) << 73 << 0;
+        QTest::newRow("instruction 2") << with([](EditorState &e) { e.check3 = 1; }) << 128 << 0;
+        QTest::newRow("increase") << with([](EditorState &e) { e.check5 = 1; }) << 32 << 0;
+        QTest::newRow("decrease") << with([](EditorState &e) { e.check6 = 1; }) << 16 << 0;
+        QTest::newRow("flag checked stores 1") << with([](EditorState &e) { e.check2 = 1; }) << 0
+                                               << 1;
+        QTest::newRow("greyed boxes count as clear") << with([](EditorState &e) {
+            e.ports = {2, 2, 2, 2};
+            e.check2 = e.check3 = e.check4 = e.check5 = e.check6 = 2;
+        }) << 0 << 0;
+    }
+    void encodeControlBits()
+    {
+        QFETCH(EditorState, editor);
+        const Step step = EncodeStep(editor);
+        QTEST(int(step.ControlBits), "controlBits");
+        QTEST(int(step.StepFlag), "stepFlag");
+    }
+
+    void encodeValues()
+    {
+        // The start-up editor, and the second frame example of the controller's manual.
+        const Step startup = EncodeStep(EditorState{});
+        QCOMPARE(startup, (Step{0, 255, 0, 1, 127, 0, 1, 127, 0, 1, 0}));
+
+        EditorState e = keys({H, M, L, L, L, L, L});
+        e.ports = {1, 0, 0, 0};
+        e.check4 = 1;
+        e.check2 = 1;
+        e.values = {10, 100, 5, 1, 50, 0, 3};
+        QCOMPARE(EncodeStep(e), (Step{1, 253, 65, 10, 255, 5, 1, 127, 0, 3, 1}));
+    }
+
+    void editorFromStep_data()
+    {
+        QTest::addColumn<Step>("step");
+        QTest::addColumn<EditorState>("editor");
+        QTest::addColumn<Step>("workAfter");
+
+        Step lo{0, 255, 0, 1, 127, 0, 1, 127, 0, 1, 0};
+        QTest::newRow("all LO") << lo << EditorState{} << lo;
+
+        Step masked{127, 0, 0, 1, 127, 0, 1, 127, 0, 1, 0};
+        QTest::newRow("mask wins over data") << masked << keys({M, M, M, M, M, M, M}) << masked;
+
+        Step zeros{};
+        EditorState zeroEditor = keys({M, M, M, M, M, M, M});
+        zeroEditor.values = {1, 0, 0, 1, 0, 0, 1};
+        Step zerosAfter{};
+        zerosAfter.Speed1 = zerosAfter.Speed2 = zerosAfter.RepeatCount = 1;
+        QTest::newRow("zero speeds and count shown as 1") << zeros << zeroEditor << zerosAfter;
+
+        Step flag7 = lo;
+        flag7.StepFlag = 7;
+        QTest::newRow("flag other than 1 leaves Check2 clear") << flag7 << EditorState{} << flag7;
+
+        Step full{5, 187, 0xFF, 200, 229, 7, 9, 26, 3, 4, 1};
+        EditorState fullEditor = keys({H, L, M, L, L, L, M});
+        fullEditor.ports = {1, 1, 1, 1};
+        fullEditor.check2 = fullEditor.check3 = fullEditor.check4 = 1;
+        fullEditor.check5 = fullEditor.check6 = 1;
+        fullEditor.values = {200, 90, 7, 9, 10, 3, 4};
+        QTest::newRow("every bit") << full << fullEditor << full;
+    }
+    void editorFromStep()
+    {
+        QFETCH(Step, step);
+        QFETCH(EditorState, editor);
+        QFETCH(Step, workAfter);
+        QCOMPARE(EditorFromWorkStep(step), editor);
+        QCOMPARE(step, workAfter);
+    }
+
+    void sort_data()
+    {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<QList<int>>("labels");
+        QTest::addColumn<QList<int>>("expectedLabels");
+        // Labels name the steps; the exchange sort moves equal keys past each other.
+        QTest::newRow("2 A, 2 B, 1 C") << QList<int>{2, 2, 1} << QList<int>{1, 2, 3}
+                                       << QList<int>{3, 2, 1};
+        QTest::newRow("3a 1b 3c 1d") << QList<int>{3, 1, 3, 1} << QList<int>{1, 2, 3, 4}
+                                     << QList<int>{2, 4, 3, 1};
+        QTest::newRow("one step") << QList<int>{9} << QList<int>{1} << QList<int>{1};
+        QTest::newRow("sorted") << QList<int>{1, 2, 3} << QList<int>{1, 2, 3}
+                                << QList<int>{1, 2, 3};
+    }
+    void sort()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(QList<int>, labels);
+        StepTable table;
+        for (int i = 0; i < keys.size(); ++i)
+            table[table.StepCount++] = keyed(keys[i], 255, 0, labels[i]);
+        table[keys.size()] = keyed(0, 0, 0, 99); // past the steps: never moved
+        SortStepTable(table);
+        QList<int> result;
+        for (int i = 0; i < table.StepCount; ++i)
+            result << table[i].Speed1;
+        QTEST(result, "expectedLabels");
+        QCOMPARE(table[keys.size()].Speed1, 99);
+    }
+
+    void sameKey_data()
+    {
+        QTest::addColumn<StepTable>("table");
+        QTest::addColumn<Step>("candidate");
+        QTest::addColumn<bool>("refused");
+        const int inc = ControlBit::BitIncrease, dec = ControlBit::BitDecrease;
+
+        QTest::newRow("empty table") << StepTable{} << keyed(0, 128) << false;
+        QTest::newRow("other key") << tableOf({keyed(0, 255)}) << keyed(1, 255) << false;
+        QTest::newRow("same key") << tableOf({keyed(0, 255)}) << keyed(0, 255) << true;
+        QTest::newRow("same key, increase added") << tableOf({keyed(0, 255)})
+                                                  << keyed(0, 255, inc) << true;
+        QTest::newRow("increase then decrease") << tableOf({keyed(3, 255, inc)})
+                                                << keyed(3, 255, dec) << false;
+        QTest::newRow("increase twice") << tableOf({keyed(3, 255, inc)}) << keyed(3, 255, inc)
+                                        << true;
+        QTest::newRow("increase then none") << tableOf({keyed(3, 255, inc)}) << keyed(3, 255)
+                                            << true;
+        QTest::newRow("third of a pair") << tableOf({keyed(3, 255, inc), keyed(3, 255, dec)})
+                                         << keyed(3, 255, dec) << true;
+        QTest::newRow("masks wire 3 where the table tests it")
+            << tableOf({keyed(0, 255)}) << keyed(1, 251) << true;
+        QTest::newRow("flag masked, candidate tests it")
+            << tableOf({keyed(0, 191)}) << keyed(64, 255) << true;
+        QTest::newRow("common mask hides wire 1") << tableOf({keyed(0, 254)}) << keyed(0, 254)
+                                                  << true;
+        QTest::newRow("common mask, other key") << tableOf({keyed(0, 254)}) << keyed(2, 254)
+                                                << false;
+        QTest::newRow("bit 7 of the mask is ignored") << tableOf({keyed(0, 127)})
+                                                      << keyed(1, 255) << false;
+    }
+    void sameKey()
+    {
+        QFETCH(StepTable, table);
+        QFETCH(Step, candidate);
+        QTEST(CheckSameKey(table, candidate), "refused");
+    }
+
+    void maskedInputs()
+    {
+        StepTable table = tableOf({keyed(0, 251), keyed(0, 123)});
+        QCOMPARE(MaskedInputs(table), 4 | 128);
+        table.StepCount = 1;
+        QCOMPARE(MaskedInputs(table), 4);
+        table.StepCount = 0;
+        QCOMPARE(MaskedInputs(table), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStepRules)
+#include "tst_steprules.moc"
