@@ -1,0 +1,3 @@
+#include "benches.h"
+
+void benchDownload() {}

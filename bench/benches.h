@@ -1,0 +1,9 @@
+#pragma once
+
+// Each area of the tool prints its own figures; the bench program runs them in turn.
+// The child side of benchStartup: starts the window and reports when it is shown.
+int startupChild(int argc, char *argv[]);
+void benchStartup(const char *program);
+void benchEditing();
+void benchDownload();
+void benchPrinting();
