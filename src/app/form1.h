@@ -66,6 +66,13 @@ private:
     void WorkStepToEditor();
     // Enables the key option buttons of wire w (1..6).
     void setWireEnabled(int wire, bool enabled);
+    // Disables the key options of every wire the table masks; enables the others too when
+    // enableUnmasked.
+    void lockMaskedWires(bool enableUnmasked);
+    // Highlights columns 1 to 21 of the grid's current row.
+    void highlightCurrentRow();
+    // Makes the row after the last step the grid's current row and highlights it.
+    void BlankRowAfterLast();
 
     StepTable m_table;
     Step m_workStep;
