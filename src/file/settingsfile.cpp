@@ -1,0 +1,86 @@
+#include "settingsfile.h"
+
+#include "steprules.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+using namespace SettingsFile;
+
+namespace {
+
+constexpr char Magic[MagicSize] = {'K', 'L', 'V'};
+
+} // namespace
+
+QByteArray SettingsFileBytes(const StepTable &table)
+{
+    QByteArray bytes(Magic, MagicSize);
+    bytes.reserve(MagicSize + RecordSize * table.StepCount);
+    for (int slot = 0; slot < table.StepCount; ++slot) {
+        for (int i = 0; i < Step::FieldCount; ++i)
+            bytes.append(char(quint8(table[slot].field(i))));
+    }
+    return bytes;
+}
+
+SettingsFileContents ParseSettingsFile(QByteArrayView bytes)
+{
+    if (bytes.size() < MagicSize || bytes.first(MagicSize) != QByteArrayView(Magic, MagicSize))
+        return {SettingsFileError::WrongFile, {}};
+    const qsizetype records = (bytes.size() - MagicSize) / RecordSize;
+    if (records > StepTable::MaxSteps)
+        return {SettingsFileError::WrongFile, {}};
+
+    SettingsFileContents contents;
+    contents.steps.reserve(records);
+    for (qsizetype r = 0; r < records; ++r) {
+        const QByteArrayView record = bytes.sliced(MagicSize + r * RecordSize, RecordSize);
+        Step step;
+        for (int i = 0; i < Step::FieldCount; ++i)
+            step.setField(i, quint8(record[i]));
+        contents.steps.append(step);
+    }
+    return contents;
+}
+
+SettingsFileContents ReadSettingsFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {SettingsFileError::Unreadable, {}};
+    // One byte more than the table can take is enough to refuse a file, however long it is.
+    const qsizetype limit = LargestAccepted + 1;
+    QByteArray bytes;
+    while (bytes.size() < limit) {
+        const QByteArray chunk = file.read(limit - bytes.size());
+        if (file.error() != QFileDevice::NoError)
+            return {SettingsFileError::Unreadable, {}};
+        if (chunk.isEmpty())
+            break;
+        bytes += chunk;
+    }
+    return ParseSettingsFile(bytes);
+}
+
+bool WriteSettingsFile(const QString &path, const StepTable &table)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const QByteArray bytes = SettingsFileBytes(table);
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+void PutStepsInTable(StepTable &table, const QList<Step> &steps)
+{
+    const int count = int(qMin<qsizetype>(steps.size(), StepTable::MaxSteps));
+    for (int slot = 0; slot < count; ++slot)
+        table[slot] = steps[slot];
+    table.StepCount = qint16(count);
+    SortStepTable(table);
+}

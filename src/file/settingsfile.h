@@ -1,0 +1,47 @@
+#pragma once
+
+#include "step.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+// The settings file (.zzr): the three bytes "KLV", then one 11-byte record per step, each
+// field one byte, in record order. No count, version or checksum: the length gives the steps.
+namespace SettingsFile {
+constexpr int MagicSize = 3;
+constexpr int RecordSize = Step::FieldCount;
+// The longest file the table can take: 128 records and a trailing partial one.
+constexpr qsizetype LargestAccepted = MagicSize + RecordSize * (StepTable::MaxSteps + 1) - 1;
+} // namespace SettingsFile
+
+// Why a settings file was not taken.
+enum class SettingsFileError {
+    None,
+    WrongFile,  // no "KLV" at the start, or more steps than the table holds
+    Unreadable, // could not be opened or read
+};
+
+// What reading a settings file gives: its complete records in file order, or the refusal.
+struct SettingsFileContents
+{
+    SettingsFileError error = SettingsFileError::None;
+    QList<Step> steps; // empty unless error is None
+};
+
+// The bytes of a settings file for the steps in use, in table order.
+QByteArray SettingsFileBytes(const StepTable &table);
+
+// Checks and decodes a whole file's bytes. A trailing partial record is ignored.
+SettingsFileContents ParseSettingsFile(QByteArrayView bytes);
+
+// Reads and checks the file at path; touches no table, so a refusal loses nothing.
+SettingsFileContents ReadSettingsFile(const QString &path);
+
+// Writes the table's steps to path. The old file is replaced only by a complete new one; on
+// failure it is left as it was and false is returned.
+bool WriteSettingsFile(const QString &path, const StepTable &table);
+
+// Fills an emptied table with loaded steps: slots 0 onward, StepCount, then SortStepTable.
+void PutStepsInTable(StepTable &table, const QList<Step> &steps);
