@@ -286,6 +286,7 @@ void Form1::buildControls()
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(100);
+    setUpDownload();
 
     connect(Command1, &QPushButton::clicked, this, &Form1::addStep);
     connect(Command7, &QPushButton::clicked, this, &Form1::updateStep);
@@ -399,5 +400,7 @@ void Form1::setWireEnabled(int wire, bool enabled)
 
 void Form1::closeEvent(QCloseEvent *event)
 {
+    // Exit during the greeting wait closes the port; the program then ends at once.
+    m_download->abandon();
     event->accept();
 }

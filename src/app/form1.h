@@ -2,6 +2,7 @@
 
 #include "editorstate.h"
 #include "portnames.h"
+#include "settingsdownload.h"
 #include "step.h"
 
 #include <QWidget>
@@ -17,6 +18,7 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 class QTimer;
+class SerialLink;
 class StepGrid;
 class StepGridModel;
 
@@ -60,6 +62,10 @@ private:
     void saveFile();     // Command5
     void printList();    // Command9
     void download();     // Command2
+    void timer2Tick();   // Timer2: the controller's greeting is overdue
+    void setUpDownload();
+    void showLineState(bool open);
+    void downloadEnded(SettingsDownload::Outcome outcome);
     void gridClicked(int mouseRow);
 
     // Loads WorkStep into the editor.
@@ -106,4 +112,6 @@ private:
     QLineEdit *Text8 = nullptr;      // port status text
     QLineEdit *Text9 = nullptr;      // port state
     QTimer *Timer2 = nullptr;        // reply timer of the download
+    SerialLink *MSComm1 = nullptr;   // the serial line to the controller
+    SettingsDownload *m_download = nullptr;
 };

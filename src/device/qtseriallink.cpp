@@ -1,0 +1,89 @@
+#include "qtseriallink.h"
+
+#include "protocol.h"
+
+#include <QDeadlineTimer>
+
+QtSerialLink::QtSerialLink(QObject *parent) : SerialLink(parent)
+{
+    connect(&m_port, &QSerialPort::readyRead, this, &SerialLink::readyRead);
+    connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialLink::portError);
+}
+
+bool QtSerialLink::open(const QString &portName)
+{
+    if (m_port.isOpen())
+        return false;
+    m_port.setPortName(portName);
+    m_port.setBaudRate(Protocol::BaudRate);
+    m_port.setDataBits(QSerialPort::Data8);
+    m_port.setParity(QSerialPort::NoParity);
+    m_port.setStopBits(QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_port.open(QIODevice::ReadWrite))
+        return false;
+    // Qt 6.4 keeps what arrived before the port was opened: a stale reply must never count.
+    m_port.clear();
+    return true;
+}
+
+bool QtSerialLink::isOpen() const
+{
+    return m_port.isOpen();
+}
+
+bool QtSerialLink::write(const QByteArray &bytes)
+{
+    if (!m_port.isOpen())
+        return false;
+    if (m_port.write(bytes) != bytes.size()) {
+        close();
+        emit failed();
+        return false;
+    }
+    const QDeadlineTimer deadline(WriteWaitMs);
+    while (m_port.isOpen() && m_port.bytesToWrite() > 0) {
+        if (deadline.hasExpired()) {
+            // The device does not take the bytes: as good as gone.
+            close();
+            emit failed();
+            break;
+        }
+        m_port.waitForBytesWritten(int(deadline.remainingTime()));
+    }
+    if (m_port.error() == QSerialPort::TimeoutError)
+        m_port.clearError();
+    return m_port.isOpen();
+}
+
+QByteArray QtSerialLink::readAll()
+{
+    return m_port.isOpen() ? m_port.readAll() : QByteArray();
+}
+
+bool QtSerialLink::waitForReadyRead(int msecs)
+{
+    if (!m_port.isOpen())
+        return false;
+    const bool arrived = m_port.waitForReadyRead(msecs);
+    // A timeout stays set on the port until cleared; it is no failure of the device.
+    if (m_port.error() == QSerialPort::TimeoutError)
+        m_port.clearError();
+    return arrived && m_port.isOpen();
+}
+
+void QtSerialLink::close()
+{
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+void QtSerialLink::portError(QSerialPort::SerialPortError error)
+{
+    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError || !m_port.isOpen())
+        return;
+    // React once: Qt 6.4 can repeat a read error endlessly when the other end of the line has
+    // gone, and the port would stay open.
+    m_port.close();
+    emit failed();
+}
