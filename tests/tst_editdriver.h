@@ -1,0 +1,149 @@
+#pragma once
+
+// Works the window's step editor and grid the way a technician does, and reads back what the
+// window shows.
+
+#include "editorstate.h"
+#include "form1.h"
+#include "gridclicks.h"
+#include "stepgrid.h"
+
+#include <QCheckBox>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+
+namespace edit {
+
+constexpr int H = EditorState::Hi, L = EditorState::Lo, M = EditorState::Mask;
+
+// Check-box bits of an editor state, as in ControlBits: ports 1-4, then 0x10 decrease (Check6),
+// 0x20 increase (Check5), 0x40 wait (Check4), 0x80 instruction 2 (Check3).
+constexpr int Dec = 0x10, Inc = 0x20, Wait = 0x40, Instr2 = 0x80;
+
+// An editor state from a key of seven letters H, L or M (wires 1 to 6, then the flag input).
+inline EditorState editor(const char *key, int bits = 0,
+                          std::array<int, 7> values = {1, 50, 0, 1, 50, 0, 1}, int flag = 0)
+{
+    EditorState e;
+    for (int k = 0; k < 7; ++k)
+        e.key[k] = key[k] == 'H' ? H : key[k] == 'L' ? L : M;
+    for (int p = 0; p < 4; ++p)
+        e.ports[p] = (bits >> p) & 1;
+    e.check6 = (bits & Dec) ? 1 : 0;
+    e.check5 = (bits & Inc) ? 1 : 0;
+    e.check4 = (bits & Wait) ? 1 : 0;
+    e.check3 = (bits & Instr2) ? 1 : 0;
+    e.values = values;
+    e.check2 = flag;
+    return e;
+}
+
+class Driver
+{
+public:
+    explicit Driver(Form1 *form) : m_form(form) {}
+
+    template <typename T> T *control(const QString &name) const
+    {
+        auto *widget = m_form->findChild<T *>(name);
+        if (!widget)
+            qFatal("no control %s", qPrintable(name));
+        return widget;
+    }
+
+    void press(const char *button)
+    {
+        QTest::mouseClick(control<QPushButton>(QString::fromLatin1(button)), Qt::LeftButton);
+    }
+
+    // Sets the editor through its controls: clicks on option buttons and check boxes (a
+    // disabled one ignores the click, as it would for a user) and moves the sliders.
+    void compose(const EditorState &e)
+    {
+        for (int g = 0; g < 7; ++g) {
+            auto *item =
+                control<QRadioButton>(QStringLiteral("Option%1_%2").arg(g + 1).arg(e.key[g]));
+            if (!item->isChecked())
+                QTest::mouseClick(item, Qt::LeftButton);
+        }
+        const auto tick = [this](const QString &name, int value) {
+            auto *box = control<QCheckBox>(name);
+            if (box->isChecked() != (value == 1))
+                QTest::mouseClick(box, Qt::LeftButton);
+        };
+        for (int p = 0; p < 4; ++p)
+            tick(QStringLiteral("Check1_%1").arg(p), e.ports[p]);
+        tick(QStringLiteral("Check2"), e.check2);
+        tick(QStringLiteral("Check3"), e.check3);
+        tick(QStringLiteral("Check4"), e.check4);
+        tick(QStringLiteral("Check5"), e.check5);
+        tick(QStringLiteral("Check6"), e.check6);
+        for (int n = 0; n < 7; ++n)
+            control<QScrollBar>(QStringLiteral("FlatScrollBar%1").arg(n + 1))
+                ->setValue(e.values[n]);
+    }
+
+    void add(const EditorState &e)
+    {
+        compose(e);
+        press("Command1");
+    }
+
+    void clickRow(int row, int column = 1) { clickGridRow(m_form->grid(), row, column); }
+
+    // Enabled state of the seven key option groups: 'E' enabled, 'D' disabled, '?' mixed.
+    QString wires() const
+    {
+        QString states;
+        for (int g = 1; g <= 7; ++g) {
+            int enabled = 0;
+            for (int i = 0; i < 3; ++i)
+                enabled +=
+                    control<QRadioButton>(QStringLiteral("Option%1_%2").arg(g).arg(i))->isEnabled();
+            states += enabled == 3 ? u'E' : enabled == 0 ? u'D' : u'?';
+        }
+        return states;
+    }
+
+    // KeyData of the steps in use, in table order.
+    QList<int> keys() const
+    {
+        QList<int> list;
+        const StepTable &table = m_form->stepTable();
+        for (int s = 0; s < table.StepCount; ++s)
+            list << table[s].KeyData;
+        return list;
+    }
+
+    // Columns 1 to 21 of a grid row, joined with '|'.
+    QString rowText(int row) const
+    {
+        QStringList cells;
+        for (int c = 1; c < 22; ++c)
+            cells << m_form->grid()->cellText(row, c);
+        return cells.join(u'|');
+    }
+
+    // The grid's highlight: exactly columns 1 to 21 of the current row are selected.
+    QList<int> highlightedRows() const
+    {
+        QList<int> rows;
+        const QModelIndexList cells = m_form->grid()->selectionModel()->selectedIndexes();
+        for (const QModelIndex &cell : cells) {
+            if (!rows.contains(cell.row() + StepGrid::HeaderRows))
+                rows << cell.row() + StepGrid::HeaderRows;
+        }
+        if (rows.size() == 1 && cells.size() != 21)
+            rows << -1; // a partial row
+        return rows;
+    }
+
+private:
+    Form1 *m_form;
+};
+
+} // namespace edit
