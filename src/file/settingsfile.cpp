@@ -66,7 +66,9 @@ SettingsFileContents ReadSettingsFile(const QString &path)
 bool WriteSettingsFile(const QString &path, const StepTable &table)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    // Unbuffered, so a short write (a full disk) shows here: commit() ignores a failing final
+    // flush and would put a cut-off file in place of the old one.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
     const QByteArray bytes = SettingsFileBytes(table);
     if (file.write(bytes) != bytes.size()) {

@@ -1,0 +1,50 @@
+#include "settingsfilecheck.h"
+
+#include "settingsfile.h"
+
+#include <algorithm>
+
+QString CheckSettingsFileLoad(QByteArrayView bytes)
+{
+    const SettingsFileContents contents = ParseSettingsFile(bytes);
+    const bool isSettingsFile = bytes.size() >= 3 && bytes.first(3) == QByteArrayView("KLV");
+    const qsizetype records = isSettingsFile ? (bytes.size() - 3) / 11 : 0;
+    const bool fits = isSettingsFile && records <= StepTable::MaxSteps;
+
+    if (contents.error != (fits ? SettingsFileError::None : SettingsFileError::WrongFile))
+        return QStringLiteral("wrong verdict for %1 bytes").arg(bytes.size());
+    if (!fits)
+        return contents.steps.isEmpty() ? QString() : QStringLiteral("steps of a refused file");
+    if (contents.steps.size() != records)
+        return QStringLiteral("%1 steps read, %2 in the file")
+            .arg(contents.steps.size())
+            .arg(records);
+    for (qsizetype r = 0; r < records; ++r) {
+        for (int i = 0; i < Step::FieldCount; ++i) {
+            if (contents.steps[r].field(i) != quint8(bytes[3 + 11 * r + i]))
+                return QStringLiteral("record %1 field %2 changed").arg(r).arg(i);
+        }
+    }
+
+    StepTable table;
+    table.clear();
+    PutStepsInTable(table, contents.steps);
+    if (table.StepCount != records)
+        return QStringLiteral("StepCount %1 for %2 records").arg(table.StepCount).arg(records);
+    const auto used = table.entries.begin() + table.StepCount;
+    if (!std::is_sorted(table.entries.begin(), used,
+                        [](const Step &a, const Step &b) { return a.KeyData < b.KeyData; }))
+        return QStringLiteral("table not sorted by KeyData");
+    if (!std::is_permutation(table.entries.begin(), used, contents.steps.begin(),
+                             contents.steps.end()))
+        return QStringLiteral("the table does not hold the file's steps");
+    if (std::any_of(used, table.entries.end(), [](const Step &s) { return s != Step{}; }))
+        return QStringLiteral("a slot past the steps is not empty");
+
+    const QByteArray saved = SettingsFileBytes(table);
+    const SettingsFileContents again = ParseSettingsFile(saved);
+    if (saved.size() != 3 + 11 * records || again.error != SettingsFileError::None ||
+        !std::equal(again.steps.begin(), again.steps.end(), table.entries.begin(), used))
+        return QStringLiteral("saving the loaded table does not read back the same");
+    return {};
+}

@@ -1,0 +1,562 @@
+// Save and Load in the real window, through Qt's own file dialogs answered as a user would:
+// the name entered in the dialog's name field, the "replace?" question answered, Cancel pressed.
+#include "form1.h"
+#include "gridclicks.h"
+#include "stepgrid.h"
+#include "teststrings.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+// Answers the modal dialogs that open while it lives, from a timer, the way a user does: a file
+// dialog gets the next queued answer (a path entered into its name field and accepted with its
+// Save or Open button, or Cancel), the "replace?" question the next queued reply, any other box OK.
+class DialogAnswerer : public QObject
+{
+public:
+    struct FileDialogSeen
+    {
+        QString title;
+        QStringList filters;
+        QString selectedFilter;
+        QString presetName;
+        QString directory;
+        QFileDialog::AcceptMode acceptMode;
+        QFileDialog::FileMode fileMode;
+        bool nonNative;
+    };
+
+    DialogAnswerer()
+    {
+        connect(&m_timer, &QTimer::timeout, this, &DialogAnswerer::answer);
+        m_timer.start(10);
+    }
+
+    void typeName(const QString &path) { m_fileAnswers.append(path); }
+    void cancel() { m_fileAnswers.append(QString()); }
+    void replyToReplace(bool replace) { m_replaceReplies.append(replace); }
+
+    QList<FileDialogSeen> fileDialogs;
+    QStringList messages;
+    QStringList replaceQuestions;
+
+private:
+    void answer()
+    {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible() || modal == m_waitingOn)
+            return;
+        if (auto *box = qobject_cast<QMessageBox *>(modal))
+            answerBox(box);
+        else if (auto *dialog = qobject_cast<QFileDialog *>(modal))
+            answerFileDialog(dialog);
+    }
+
+    void answerBox(QMessageBox *box)
+    {
+        m_waitingOn = nullptr; // a file dialog that asked this is open for answers again
+        if (QAbstractButton *yes = box->button(QMessageBox::Yes)) {
+            replaceQuestions.append(box->text());
+            const bool replace = !m_replaceReplies.isEmpty() && m_replaceReplies.takeFirst();
+            QTest::mouseClick(replace ? yes : box->button(QMessageBox::No), Qt::LeftButton);
+            return;
+        }
+        messages.append(box->windowTitle() + u'|' + box->text());
+        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    }
+
+    void answerFileDialog(QFileDialog *dialog)
+    {
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        auto *buttons = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
+        fileDialogs.append(
+            {dialog->windowTitle(), dialog->nameFilters(), dialog->selectedNameFilter(),
+             name->text(), dialog->directory().absolutePath(), dialog->acceptMode(),
+             dialog->fileMode(), dialog->testOption(QFileDialog::DontUseNativeDialog)});
+        const QString path = m_fileAnswers.isEmpty() ? QString() : m_fileAnswers.takeFirst();
+        QAbstractButton *accept = nullptr;
+        for (QAbstractButton *button : buttons->buttons()) {
+            if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole)
+                accept = button;
+        }
+        if (!path.isEmpty()) {
+            // In one go, as pasted: typed key by key, the field's completion list would open
+            // whenever the dialog's background file listing arrives, and catch the click.
+            name->setText(path);
+            if (!accept->isEnabled())
+                messages.append(QStringLiteral("dialog would not accept ") + path);
+        }
+        if (path.isEmpty() || !accept->isEnabled()) {
+            QTest::mouseClick(buttons->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+            return;
+        }
+        // Queued: accepting may ask "replace?", which this timer must be free to answer.
+        m_waitingOn = dialog;
+        QTimer::singleShot(0, accept, [accept] { QTest::mouseClick(accept, Qt::LeftButton); });
+    }
+
+    QTimer m_timer;
+    QStringList m_fileAnswers;
+    QList<bool> m_replaceReplies;
+    QPointer<QWidget> m_waitingOn;
+};
+
+// While it lives, no file of this process can grow past the given size, root included: writing
+// more fails as on a full disk.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A step of its own for each slot; KeyData rises with the slot, so the table is in order.
+Step stepFor(int slot)
+{
+    Step step;
+    for (int i = 0; i < Step::FieldCount; ++i)
+        step.setField(i, qint16((slot * 7 + i * 31) % 256));
+    step.KeyData = qint16(slot);
+    return step;
+}
+
+QByteArray record(const Step &step)
+{
+    QByteArray bytes;
+    for (int i = 0; i < Step::FieldCount; ++i)
+        bytes.append(char(step.field(i)));
+    return bytes;
+}
+
+QByteArray fileOf(const QList<Step> &steps, const QByteArray &extra = {})
+{
+    QByteArray bytes("KLV");
+    for (const Step &step : steps)
+        bytes += record(step);
+    return bytes + extra;
+}
+
+QList<Step> stepsFor(int count)
+{
+    QList<Step> steps;
+    for (int slot = 0; slot < count; ++slot)
+        steps << stepFor(slot);
+    return steps;
+}
+
+// Everything of the window that Load may change, to tell that a refused file changed nothing.
+struct WindowState
+{
+    std::array<Step, StepTable::SlotCount> entries;
+    int stepCount;
+    QStringList grid;
+    EditorState editor;
+    QList<bool> optionsEnabled;
+    int selectedRow;
+    Step workStep;
+    int currentRow;
+
+    friend bool operator==(const WindowState &, const WindowState &) = default;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(QFileDialog::AcceptMode)
+Q_DECLARE_METATYPE(QFileDialog::FileMode)
+
+class TestSettingsFileWindow : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_home;
+    Form1 *m_window = nullptr;
+
+    QPushButton *button(const char *name)
+    {
+        return m_window->findChild<QPushButton *>(QString::fromLatin1(name));
+    }
+    void click(const char *name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    QRadioButton *option(int group, int item)
+    {
+        return m_window->findChild<QRadioButton *>(
+            QStringLiteral("Option%1_%2").arg(group).arg(item));
+    }
+    QString file(const QString &name) const { return m_home.filePath(name); }
+    QString cell(int row, int column) const { return m_window->grid()->cellText(row, column); }
+
+    WindowState state()
+    {
+        WindowState s{m_window->stepTable().entries,
+                      m_window->stepTable().StepCount,
+                      {},
+                      m_window->editorState(),
+                      {},
+                      m_window->selectedRow(),
+                      m_window->workStep(),
+                      m_window->grid()->currentRow()};
+        for (int row = 2; row <= 129; ++row) {
+            for (int column = 1; column <= 21; ++column)
+                s.grid << cell(row, column);
+        }
+        for (int group = 1; group <= 7; ++group) {
+            for (int item = 0; item < 3; ++item)
+                s.optionsEnabled << option(group, item)->isEnabled();
+        }
+        return s;
+    }
+
+    // Three steps composed in the editor, all masking wire 2 (so its buttons are disabled), and
+    // the second step's row clicked.
+    void composeProgram()
+    {
+        EditorState editor;
+        editor.key[1] = EditorState::Mask;
+        m_window->setEditorState(editor);
+        click("Command1");
+        editor.key[0] = EditorState::Hi;
+        editor.values[0] = 40;
+        m_window->setEditorState(editor);
+        click("Command1");
+        editor.key[2] = EditorState::Hi;
+        editor.check2 = 1;
+        m_window->setEditorState(editor);
+        click("Command1");
+        clickGridRow(m_window->grid(), 3);
+        QCOMPARE(m_window->stepTable().StepCount, 3);
+        QVERIFY(!option(2, 0)->isEnabled());
+    }
+
+    // Puts steps into the table as a finished program (they must be in KeyData order).
+    void setProgram(const QList<Step> &steps)
+    {
+        StepTable &table = m_window->stepTable();
+        for (int slot = 0; slot < steps.size(); ++slot)
+            table[slot] = steps[slot];
+        table.StepCount = qint16(steps.size());
+        m_window->FillStepGrid();
+    }
+
+private slots:
+    void initTestCase()
+    {
+        // The dialogs open in the home directory, and Qt keeps their history under it.
+        QVERIFY(m_home.isValid());
+        qputenv("HOME", QFile::encodeName(m_home.path()));
+        QStandardPaths::setTestModeEnabled(true);
+    }
+    void init()
+    {
+        m_window = new Form1;
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    }
+    void cleanup()
+    {
+        delete m_window;
+        for (const QString &name : QDir(m_home.path()).entryList(QDir::Files))
+            QFile::remove(file(name));
+    }
+
+    void saveEmptyTable()
+    {
+        DialogAnswerer answerer;
+        click("Command5");
+        QCOMPARE(answerer.messages, QStringList{"KLV-90|保存するデータがありません。"});
+        QVERIFY(answerer.fileDialogs.isEmpty());
+    }
+
+    void dialogs_data()
+    {
+        QTest::addColumn<QByteArray>("command");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("selectedFilter");
+        QTest::addColumn<QString>("presetName");
+        QTest::addColumn<QFileDialog::AcceptMode>("acceptMode");
+        QTest::addColumn<QFileDialog::FileMode>("fileMode");
+        QTest::newRow("save") << QByteArray("Command5") << "名前を付けて保存"
+                              << "すべてのファイル (*.*)"
+                              << "KLV-90.zzr" << QFileDialog::AcceptSave << QFileDialog::AnyFile;
+        QTest::newRow("load") << QByteArray("Command4") << "ファイルの読み込み"
+                              << "KLV設定ファイル (*.zzr)"
+                              << "klv-90.zzr" << QFileDialog::AcceptOpen
+                              << QFileDialog::ExistingFile;
+    }
+    // Twice in a row: nothing of the first use is remembered. Cancel changes nothing.
+    void dialogs()
+    {
+        QFETCH(QByteArray, command);
+        QFETCH(QString, title);
+        QFETCH(QString, selectedFilter);
+        QFETCH(QString, presetName);
+        QFETCH(QFileDialog::AcceptMode, acceptMode);
+        QFETCH(QFileDialog::FileMode, fileMode);
+        composeProgram();
+        const WindowState before = state();
+
+        DialogAnswerer answerer;
+        answerer.cancel();
+        click(command);
+        answerer.cancel();
+        click(command);
+
+        QCOMPARE(answerer.fileDialogs.size(), 2);
+        for (const DialogAnswerer::FileDialogSeen &seen : answerer.fileDialogs) {
+            QCOMPARE(seen.title, title);
+            QCOMPARE(seen.filters,
+                     QStringList({"すべてのファイル (*.*)", "KLV設定ファイル (*.zzr)"}));
+            QCOMPARE(seen.selectedFilter, selectedFilter);
+            QCOMPARE(seen.presetName, presetName);
+            QCOMPARE(seen.directory, QDir::homePath());
+            QCOMPARE(seen.acceptMode, acceptMode);
+            QCOMPARE(seen.fileMode, fileMode);
+            QVERIFY(seen.nonNative);
+        }
+        QVERIFY(answerer.messages.isEmpty());
+        QVERIFY(state() == before);
+        QVERIFY(QDir(m_home.path()).entryList(QDir::Files).isEmpty());
+    }
+
+    void saveThenLoad_data()
+    {
+        QTest::addColumn<int>("steps");
+        QTest::newRow("one step") << 1;
+        QTest::newRow("40 steps") << 40;
+        QTest::newRow("128 steps") << 128;
+    }
+    void saveThenLoad()
+    {
+        QFETCH(int, steps);
+        setProgram(stepsFor(steps));
+        const StepTable saved = m_window->stepTable();
+        const QString path = file(QStringLiteral("program.zzr"));
+
+        DialogAnswerer answerer;
+        answerer.typeName(path);
+        click("Command5");
+        const QByteArray bytes = readAll(path);
+        QCOMPARE(bytes.size(), 3 + 11 * steps);
+        QVERIFY(bytes.startsWith("\x4B\x4C\x56"));
+
+        click("Command8");
+        QCOMPARE(m_window->stepTable().StepCount, 0);
+        answerer.typeName(path);
+        click("Command4");
+
+        QVERIFY(answerer.messages.isEmpty());
+        const StepTable &loaded = m_window->stepTable();
+        QCOMPARE(loaded.StepCount, steps);
+        for (int slot = 0; slot < steps; ++slot)
+            QCOMPARE(loaded[slot], saved[slot]);
+        QCOMPARE(cell(steps + 1, 14), QString::number(saved[steps - 1].Speed1));
+    }
+
+    void replaceQuestion_data()
+    {
+        QTest::addColumn<bool>("replace");
+        QTest::newRow("replace") << true;
+        QTest::newRow("keep") << false;
+    }
+    // Answering No leaves the dialog open; the test then cancels it.
+    void replaceQuestion()
+    {
+        QFETCH(bool, replace);
+        const QString path = file(QStringLiteral("KLV-90.zzr"));
+        const QByteArray old(2000, 'x');
+        QVERIFY(writeAll(path, old));
+        setProgram(stepsFor(3));
+
+        DialogAnswerer answerer;
+        answerer.typeName(path);
+        answerer.replyToReplace(replace);
+        if (!replace)
+            answerer.cancel();
+        click("Command5");
+
+        QCOMPARE(answerer.replaceQuestions.size(), 1);
+        QVERIFY(answerer.replaceQuestions[0].contains(QStringLiteral("KLV-90.zzr")));
+        QCOMPARE(answerer.fileDialogs.size(), replace ? 1 : 2);
+        QVERIFY(answerer.messages.isEmpty());
+        QCOMPARE(readAll(path), replace ? fileOf(stepsFor(3)) : old);
+    }
+
+    void load_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QList<Step>>("table");
+        Step a = stepFor(9), b = stepFor(10), c = stepFor(11);
+        a.KeyData = 2;
+        b.KeyData = 2;
+        c.KeyData = 1;
+        Step flagged = stepFor(4);
+        flagged.StepFlag = 7;
+        QTest::newRow("magic alone") << QByteArray("KLV") << QList<Step>{};
+        QTest::newRow("trailing bytes ignored") << fileOf(stepsFor(2), "0123456789") << stepsFor(2);
+        QTest::newRow("records sorted by KeyData") << fileOf({a, b, c}) << QList<Step>{c, b, a};
+        QTest::newRow("StepFlag 7 kept") << fileOf({flagged}) << QList<Step>{flagged};
+        QTest::newRow("128 records") << fileOf(stepsFor(128)) << stepsFor(128);
+    }
+    // A program is replaced whole: the old steps and the grid rows they filled are gone, the
+    // wires they masked are free again, the editor keeps what it shows.
+    void load()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QList<Step>, table);
+        composeProgram();
+        const EditorState editor = m_window->editorState();
+        const QString path = file(QStringLiteral("in.zzr"));
+        QVERIFY(writeAll(path, bytes));
+
+        DialogAnswerer answerer;
+        answerer.typeName(path);
+        click("Command4");
+
+        QVERIFY(answerer.messages.isEmpty());
+        const StepTable &loaded = m_window->stepTable();
+        QCOMPARE(loaded.StepCount, table.size());
+        for (int slot = 0; slot < StepTable::SlotCount; ++slot)
+            QCOMPARE(loaded[slot], slot < table.size() ? table[slot] : Step{});
+        for (int slot = 0; slot < table.size(); ++slot) {
+            QCOMPARE(cell(slot + 2, 14), QString::number(table[slot].Speed1));
+            QCOMPARE(cell(slot + 2, 21), table[slot].StepFlag ? u"ON" : u"OFF");
+        }
+        for (int row = table.size() + 2; row <= 4; ++row)
+            QCOMPARE(cell(row, 1), QString());
+        for (int group = 1; group <= 7; ++group) {
+            for (int item = 0; item < 3; ++item)
+                QVERIFY(option(group, item)->isEnabled());
+        }
+        QCOMPARE(m_window->editorState(), editor);
+    }
+
+    void refusedLoad_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("path"); // empty: the bytes in a file of the test's own
+        QTest::addColumn<QString>("message");
+        const QString wrong = QStringLiteral("KLV-90|ファイルが違います。");
+        const QByteArray one = record(stepFor(1));
+        QTest::newRow("empty file") << QByteArray() << QString() << wrong;
+        QTest::newRow("one byte") << QByteArray("K") << QString() << wrong;
+        QTest::newRow("two bytes") << QByteArray("KL") << QString() << wrong;
+        QTest::newRow("first byte wrong") << "xLV" + one << QString() << wrong;
+        QTest::newRow("second byte wrong") << "KxV" + one << QString() << wrong;
+        QTest::newRow("third byte wrong") << "KLx" + one << QString() << wrong;
+        QTest::newRow("129 records") << fileOf(stepsFor(129)) << QString() << wrong;
+        QTest::newRow("130 records") << fileOf(stepsFor(130)) << QString() << wrong;
+        // Reading memory the process does not map fails like a bad disk, for root as well.
+        QTest::newRow("read error") << QByteArray() << QStringLiteral("/proc/self/mem")
+                                    << QStringLiteral("KLV-90|ファイルを読み込めませんでした。");
+    }
+    void refusedLoad()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, path);
+        QFETCH(QString, message);
+        if (path.isEmpty()) {
+            path = file(QStringLiteral("bad.zzr"));
+            QVERIFY(writeAll(path, bytes));
+        }
+        composeProgram();
+        const WindowState before = state();
+
+        DialogAnswerer answerer;
+        answerer.typeName(path);
+        click("Command4");
+
+        QCOMPARE(answerer.messages, QStringList{message});
+        QVERIFY(state() == before);
+    }
+
+    void failedSave_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("disk full") << "full";
+        QTest::newRow("directory not writable") << "readonly";
+        QTest::newRow("no file can be made there") << "proc";
+    }
+    void failedSave()
+    {
+        QFETCH(QString, how);
+        QTemporaryDir dir;
+        QString path = dir.filePath(QStringLiteral("KLV-90.zzr"));
+        const QByteArray old = fileOf(stepsFor(1), "old");
+        QVERIFY(writeAll(path, old));
+        setProgram(stepsFor(50));
+        const WindowState before = state();
+
+        DialogAnswerer answerer;
+        if (how == u"full") {
+            answerer.typeName(path);
+            answerer.replyToReplace(true);
+            const FileSizeLimit limit(old.size());
+            click("Command5");
+        } else if (how == u"readonly") {
+            if (geteuid() == 0)
+                QSKIP("root writes into any directory; the disk-full row covers root");
+            QVERIFY(
+                QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+            answerer.typeName(path);
+            answerer.replyToReplace(true);
+            click("Command5");
+            QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                  QFileDevice::ExeOwner);
+        } else {
+            answerer.typeName(QStringLiteral("/proc/KLV-90.zzr"));
+            click("Command5");
+        }
+
+        QCOMPARE(answerer.messages, QStringList{"KLV-90|ファイルを保存できませんでした。"});
+        QCOMPARE(readAll(path), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"KLV-90.zzr"});
+        QVERIFY(state() == before);
+    }
+};
+
+QTEST_MAIN(TestSettingsFileWindow)
+#include "tst_settingsfile_window.moc"
