@@ -2,6 +2,7 @@
 // the name entered in the dialog's name field, the "replace?" question answered, Cancel pressed.
 #include "form1.h"
 #include "gridclicks.h"
+#include "settingsfiletesting.h"
 #include "stepgrid.h"
 #include "teststrings.h"
 
@@ -21,8 +22,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -119,76 +118,6 @@ private:
     QList<bool> m_replaceReplies;
     QPointer<QWidget> m_waitingOn;
 };
-
-// While it lives, no file of this process can grow past the given size, root included: writing
-// more fails as on a full disk.
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-// A step of its own for each slot; KeyData rises with the slot, so the table is in order.
-Step stepFor(int slot)
-{
-    Step step;
-    for (int i = 0; i < Step::FieldCount; ++i)
-        step.setField(i, qint16((slot * 7 + i * 31) % 256));
-    step.KeyData = qint16(slot);
-    return step;
-}
-
-QByteArray record(const Step &step)
-{
-    QByteArray bytes;
-    for (int i = 0; i < Step::FieldCount; ++i)
-        bytes.append(char(step.field(i)));
-    return bytes;
-}
-
-QByteArray fileOf(const QList<Step> &steps, const QByteArray &extra = {})
-{
-    QByteArray bytes("KLV");
-    for (const Step &step : steps)
-        bytes += record(step);
-    return bytes + extra;
-}
-
-QList<Step> stepsFor(int count)
-{
-    QList<Step> steps;
-    for (int slot = 0; slot < count; ++slot)
-        steps << stepFor(slot);
-    return steps;
-}
 
 // Everything of the window that Load may change, to tell that a refused file changed nothing.
 struct WindowState
@@ -439,7 +368,8 @@ private slots:
         QTest::newRow("trailing bytes ignored") << fileOf(stepsFor(2), "0123456789") << stepsFor(2);
         QTest::newRow("records sorted by KeyData") << fileOf({a, b, c}) << QList<Step>{c, b, a};
         QTest::newRow("StepFlag 7 kept") << fileOf({flagged}) << QList<Step>{flagged};
-        QTest::newRow("128 records") << fileOf(stepsFor(128)) << stepsFor(128);
+        QTest::newRow("128 records and ten trailing bytes")
+            << fileOf(stepsFor(128), "0123456789") << stepsFor(128);
     }
     // A program is replaced whole: the old steps and the grid rows they filled are gone, the
     // wires they masked are free again, the editor keeps what it shows.
@@ -489,6 +419,8 @@ private slots:
         QTest::newRow("third byte wrong") << "KLx" + one << QString() << wrong;
         QTest::newRow("129 records") << fileOf(stepsFor(129)) << QString() << wrong;
         QTest::newRow("130 records") << fileOf(stepsFor(130)) << QString() << wrong;
+        QTest::newRow("a megabyte")
+            << fileOf(stepsFor(1), QByteArray(1 << 20, '\0')) << QString() << wrong;
         // Reading memory the process does not map fails like a bad disk, for root as well.
         QTest::newRow("read error") << QByteArray() << QStringLiteral("/proc/self/mem")
                                     << QStringLiteral("KLV-90|ファイルを読み込めませんでした。");
