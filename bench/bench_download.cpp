@@ -1,3 +1,152 @@
 #include "benches.h"
 
-void benchDownload() {}
+#include "controllersim.h"
+#include "protocol.h"
+#include "qtseriallink.h"
+#include "settingsdownload.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <vector>
+
+namespace {
+
+double cpuSeconds()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return double(ts.tv_sec) + ts.tv_nsec / 1e9;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+StepTable fullTable()
+{
+    StepTable table;
+    for (int i = 0; i < StepTable::MaxSteps; ++i)
+        table[i] = Step{qint16(i), 255, qint16(i % 256), 1, 127, 0, 1, 127, 0, 1, 0};
+    table.StepCount = StepTable::MaxSteps;
+    return table;
+}
+
+// One download as the window runs it, timed from the start and from the controller's greeting.
+struct Run
+{
+    SettingsDownload::Outcome outcome = SettingsDownload::Outcome::NotFound;
+    double wallMs = 0;         // click to the end
+    double afterWelcomeMs = 0; // "WELCOME" to the end
+    double cpuAfterWelcomeMs = 0;
+    double cpuMs = 0;
+};
+
+Run download(const StepTable &table, const PortMapping &ports)
+{
+    QtSerialLink link;
+    QTimer replyTimer;
+    SettingsDownload download(link, ports, table, replyTimer);
+    QObject::connect(&replyTimer, &QTimer::timeout, &download,
+                     &SettingsDownload::raiseReplyTimeout);
+    Run run;
+    QElapsedTimer clock;
+    double welcomeAt = 0;
+    double cpuAtWelcome = 0;
+    QEventLoop loop;
+    QObject::connect(&download, &SettingsDownload::lineChanged, [&](bool open) {
+        if (open) {
+            welcomeAt = clock.nsecsElapsed() / 1e6;
+            cpuAtWelcome = cpuSeconds();
+        }
+    });
+    QObject::connect(&download, &SettingsDownload::finished,
+                     [&](SettingsDownload::Outcome outcome) {
+                         run.outcome = outcome;
+                         loop.quit();
+                     });
+    const double cpuAtStart = cpuSeconds();
+    clock.start();
+    QTimer::singleShot(0, &download, &SettingsDownload::start);
+    loop.exec();
+    run.wallMs = clock.nsecsElapsed() / 1e6;
+    run.afterWelcomeMs = run.wallMs - welcomeAt;
+    run.cpuMs = (cpuSeconds() - cpuAtStart) * 1e3;
+    run.cpuAfterWelcomeMs = (cpuSeconds() - cpuAtWelcome) * 1e3;
+    return run;
+}
+
+QString loadAverage()
+{
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("?");
+    return QString::fromLatin1(file.readAll().split(' ').mid(0, 3).join(' '));
+}
+
+} // namespace
+
+void benchDownload()
+{
+    std::printf("download: machine load average %s\n", qPrintable(loadAverage()));
+    const StepTable table = fullTable();
+
+    {
+        ControllerSim sim;
+        std::vector<double> wall, cpu;
+        for (int run = 0; run < 9; ++run) {
+            const Run r = download(table, portsAt({{1, sim.path()}}));
+            if (r.outcome != SettingsDownload::Outcome::Completed) {
+                std::printf("download, unpaced: failed\n");
+                return;
+            }
+            wall.push_back(r.afterWelcomeMs);
+            cpu.push_back(r.cpuAfterWelcomeMs);
+        }
+        std::printf("download of 128 steps over an unpaced pseudo-terminal, after WELCOME: "
+                    "%.1f ms wall, %.1f ms CPU (median of 9; target < 100 ms)\n",
+                    median(wall), median(cpu));
+    }
+
+    {
+        ControllerSim sim({"--baud", QString::number(Protocol::BaudRate)});
+        // Every byte is 10 bits on the line: 13-byte frames and 2-byte replies, and the
+        // greeting's "HELLO" and "WELCOME".
+        const double lineMs =
+            (128 * (Protocol::FrameSize + 2) + 5 + 7) * 10.0 * 1e3 / Protocol::BaudRate;
+        std::vector<double> wall;
+        for (int run = 0; run < 3; ++run) {
+            const Run r = download(table, portsAt({{1, sim.path()}}));
+            if (r.outcome != SettingsDownload::Outcome::Completed) {
+                std::printf("download, 9600 baud: failed (outcome %d)\n", int(r.outcome));
+                return;
+            }
+            wall.push_back(r.wallMs);
+        }
+        std::printf("download of 128 steps at 9600 baud: %.0f ms against %.0f ms of line time, "
+                    "ratio %.3f (median of 3; target within 5 %%)\n",
+                    median(wall), lineMs, median(wall) / lineMs);
+    }
+
+    {
+        // Four ports that open and stay silent, the rest absent: 2 s of waiting.
+        std::vector<std::unique_ptr<TestPty>> silent;
+        QMap<int, QString> devices;
+        for (int n = 1; n <= 4; ++n) {
+            silent.push_back(std::make_unique<TestPty>());
+            devices.insert(n, silent.back()->path());
+        }
+        const Run r = download(table, portsAt(devices));
+        std::printf("search over 30 ports, 4 of them silent: %.0f ms wall, %.1f ms CPU, "
+                    "%.2f %% of the wall time (target < 5 %%)\n",
+                    r.wallMs, r.cpuMs, 100.0 * r.cpuMs / r.wallMs);
+    }
+}

@@ -5,8 +5,10 @@
 #include "protocol.h"
 #include "qtseriallink.h"
 #include "receivetext.h"
+#include "receivetextcheck.h"
 #include "teststrings.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -98,6 +100,23 @@ private slots:
         }
         QCOMPARE(text.contains(Reply::Welcome), welcome);
         QCOMPARE(text.acknowledgement(), acknowledgement);
+    }
+
+    // The fuzzer's seeds and findings, replayed: the matching agrees with a whole-text search.
+    void fuzzCorpus_data()
+    {
+        QTest::addColumn<QString>("path");
+        const QDir corpus(QStringLiteral(KLV_RECEIVETEXT_CORPUS));
+        for (const QFileInfo &file : corpus.entryInfoList(QDir::Files))
+            QTest::newRow(qPrintable(file.fileName())) << file.filePath();
+        QVERIFY(corpus.count() > 0);
+    }
+    void fuzzCorpus()
+    {
+        QFETCH(QString, path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(CheckReceiveText(file.readAll()), QString());
     }
 
     void portNames_data()

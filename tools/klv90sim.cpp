@@ -32,7 +32,7 @@ constexpr std::size_t FieldCount = 11;
 // "END" on its own is only told from the start of a frame by what does not follow it.
 constexpr int EndQuietMs = 100;
 constexpr int PieceGapMs = 30;
-constexpr int ClosedLinePollMs = 10;
+constexpr int ClosedLinePollMs = 2;
 
 const char *const FieldNames[FieldCount] = {"KeyData", "KeyMask",     "ControlBits", "Speed1",
                                             "Level1",  "Pause1",      "Speed2",      "Level2",
@@ -200,9 +200,11 @@ public:
             writeAll(bytes);
             return;
         }
-        // Each byte is handed over when its last bit would have reached the tool.
+        // Each byte is handed over when its last bit would have reached the tool. A UART sends
+        // queued bytes back to back, so a late wake-up here does not delay the next byte.
+        m_txFree = std::max(m_txFree, nowNs());
         for (char byte : bytes) {
-            m_txFree = std::max(m_txFree, nowNs()) + m_byteNs;
+            m_txFree += m_byteNs;
             sleepUntil(m_txFree);
             writeAll(std::string_view(&byte, 1));
         }
@@ -266,29 +268,52 @@ public:
 private:
     void process()
     {
-        if (!m_receiving) {
-            const std::size_t at = m_pending.find(Greeting);
-            if (at == std::string::npos)
+        for (;;) {
+            if (!m_receiving) {
+                if (!greeted())
+                    return;
+                continue;
+            }
+            // The tool may close and reopen the line faster than the hang-up shows here. A
+            // frame never starts with these texts, as its second byte (KeyMask) has bit 7 set.
+            const std::string_view pending = m_pending;
+            if (pending.starts_with(Greeting)) {
+                m_receiving = false;
+                continue;
+            }
+            if (pending.starts_with(EndOfDownload) &&
+                pending.substr(EndOfDownload.size()).starts_with(Greeting)) {
+                finishDownload();
+                continue;
+            }
+            if (pending.size() < FrameSize)
                 return;
-            if (at > 0)
-                say("< " + hex(std::string_view(m_pending).substr(0, at)) + " (ignored)");
-            say("< " + hex(Greeting));
-            m_pending.erase(0, at + Greeting.size());
-            m_receiving = true;
-            m_steps.clear();
-            m_taken = 0;
-            m_refused = 0;
-            m_silent = m_options.silent;
-            reply(m_options.smallWelcome ? "welcome" : "WELCOME");
-            if (m_options.vanishAfter == 0)
-                vanish();
-        }
-        while (m_receiving && m_pending.size() >= FrameSize) {
             const std::string frame = m_pending.substr(0, FrameSize);
             m_pending.erase(0, FrameSize);
             say("< " + hex(frame));
             takeFrame(frame);
         }
+    }
+
+    // Waits for "HELLO", ignoring whatever comes before it, and answers it.
+    bool greeted()
+    {
+        const std::size_t at = m_pending.find(Greeting);
+        if (at == std::string::npos)
+            return false;
+        if (at > 0)
+            say("< " + hex(std::string_view(m_pending).substr(0, at)) + " (ignored)");
+        say("< " + hex(Greeting));
+        m_pending.erase(0, at + Greeting.size());
+        m_receiving = true;
+        m_steps.clear();
+        m_taken = 0;
+        m_refused = 0;
+        m_silent = m_options.silent;
+        reply(m_options.smallWelcome ? "welcome" : "WELCOME");
+        if (m_options.vanishAfter == 0)
+            vanish();
+        return true;
     }
 
     void takeFrame(const std::string &frame)
@@ -345,7 +370,7 @@ private:
     void finishDownload()
     {
         say("< " + hex(EndOfDownload));
-        m_pending.clear();
+        m_pending.erase(0, EndOfDownload.size());
         m_receiving = false;
         printProgram();
         if (!m_options.savePath.empty())

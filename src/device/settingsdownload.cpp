@@ -11,6 +11,8 @@ SettingsDownload::SettingsDownload(SerialLink &link, PortMapping portMapping,
     : QObject(parent), m_link(link), m_portMapping(std::move(portMapping)), m_table(table),
       m_replyTimer(replyTimer)
 {
+    // A coarse timer may fire a little early; the controller has its full 500 ms.
+    m_replyTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_link, &SerialLink::readyRead, this, &SettingsDownload::greetingPass);
 }
 
@@ -56,6 +58,7 @@ void SettingsDownload::searchPorts()
         emit statusChanged(QString::number(m_portNumber));
     }
     m_phase = Phase::Idle;
+    m_replyTimer.stop();
     emit statusChanged(QStringLiteral("KLV-90は見つかりません。"));
     emit finished(Outcome::NotFound);
 }
@@ -118,7 +121,7 @@ void SettingsDownload::transfer()
 SettingsDownload::Outcome SettingsDownload::sendSteps()
 {
     // The count is taken once; each slot is read just before its frame is built.
-    const int count = m_table.StepCount;
+    const int count = qMin<int>(m_table.StepCount, StepTable::MaxSteps);
     for (int n = 0; n < count; ++n) {
         const QByteArray frame = StepFrame(m_table[n]);
         Acknowledgement answer = Acknowledgement::Refused;
