@@ -192,6 +192,7 @@ private slots:
         }
         QCOMPARE(grid->currentRow(), 129);
         QCOMPARE(grid->currentIndex().column(), 20);
+        QCOMPARE(grid->rowAt(0), 0); // opens on step 1, not on the current row
         // Headers and numbers stay while the rows scroll, and all 22 columns fit the width.
         grid->verticalScrollBar()->setValue(grid->verticalScrollBar()->maximum());
         QVERIFY(grid->horizontalHeader()->isVisible());

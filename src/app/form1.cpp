@@ -302,11 +302,13 @@ void Form1::buildControls()
 
 void Form1::applyStartupDefaults()
 {
-    // The grid's preparation leaves its current cell on the last row and column.
+    // The grid's preparation leaves its current cell on the last row and column; the grid
+    // still opens on its first rows.
+    MSFlexGrid1->setAutoScroll(false);
     MSFlexGrid1->selectionModel()->setCurrentIndex(
         m_gridModel->index(m_gridModel->rowCount() - 1, m_gridModel->columnCount() - 1),
         QItemSelectionModel::NoUpdate);
-    MSFlexGrid1->scrollToTop();
+    MSFlexGrid1->setAutoScroll(true);
 
     for (auto &group : m_keyOptions)
         group[EditorState::Lo]->setChecked(true);
