@@ -1,4 +1,26 @@
 // Printing the parameter list.
 #include "form1.h"
 
-void Form1::printList() {}
+#include "messagebox.h"
+#include "printlist.h"
+
+#include <QPrintDialog>
+#include <QPrinter>
+
+void Form1::printList()
+{
+    const QString cancelled = QStringLiteral("キャンセルが選択されました。");
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Landscape);
+    printer.setDocName(QStringLiteral("klv90-parameters"));
+    QPrintDialog dialog(&printer, this);
+    // The whole list is always printed, so page ranges are not offered.
+    dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
+    if (dialog.exec() != QDialog::Accepted) {
+        ShowMessage(this, cancelled);
+        return;
+    }
+    ShowMessage(this, QStringLiteral("設定した内容で印刷します"));
+    if (!printParameterList(printer, m_table))
+        ShowMessage(this, cancelled);
+}
