@@ -1,20 +1,15 @@
-// The pieces of the download below the window: frames, reply matching, port names, and the serial
-// link over real pseudo-terminals, with the controller simulator where a controller is needed.
+// The pieces of the download below the window: frames, reply matching (the fuzzer's corpus), port
+// names, and the serial link over real pseudo-terminals and the controller simulator.
 #include "controllersim.h"
 #include "portnames.h"
 #include "protocol.h"
 #include "qtseriallink.h"
-#include "receivetext.h"
 #include "receivetextcheck.h"
 #include "teststrings.h"
 
 #include <QDir>
 #include <QSignalSpy>
 #include <QTest>
-
-#include <set>
-
-Q_DECLARE_METATYPE(Acknowledgement)
 
 namespace {
 
@@ -50,56 +45,6 @@ private slots:
         QFETCH(Step, step);
         QFETCH(QString, frame);
         QCOMPARE(hexBytes(StepFrame(step)), frame);
-    }
-
-    void receiveText_data()
-    {
-        QTest::addColumn<QByteArrayList>("reads");
-        QTest::addColumn<bool>("welcome");
-        QTest::addColumn<Acknowledgement>("acknowledgement");
-        const QByteArray babble(100000, 'x');
-        QTest::newRow("greeting") << QByteArrayList{"WELCOME"} << true << Acknowledgement::None;
-        QTest::newRow("greeting in pieces")
-            << QByteArrayList{"WEL", "COME"} << true << Acknowledgement::None;
-        QTest::newRow("greeting a byte a read")
-            << QByteArrayList{"W", "E", "L", "C", "O", "M", "E"} << true << Acknowledgement::None;
-        QTest::newRow("greeting among other characters")
-            << QByteArrayList{"\r\n#?WELC", "OME?#\r\n"} << true << Acknowledgement::None;
-        QTest::newRow("greeting in small letters")
-            << QByteArrayList{"welcome"} << false << Acknowledgement::None;
-        QTest::newRow("greeting after a babbling line")
-            << QByteArrayList{babble, babble + "WELC", "OME"} << true << Acknowledgement::None;
-        QTest::newRow("greeting broken by a byte")
-            << QByteArrayList{"WELC", "_OME"} << false << Acknowledgement::None;
-        QTest::newRow("OK") << QByteArrayList{"OK"} << false << Acknowledgement::Taken;
-        QTest::newRow("OK in pieces")
-            << QByteArrayList{"O", "K"} << false << Acknowledgement::Taken;
-        QTest::newRow("ok in small letters")
-            << QByteArrayList{"ok"} << false << Acknowledgement::None;
-        QTest::newRow("NG in pieces")
-            << QByteArrayList{"N", "G"} << false << Acknowledgement::Refused;
-        QTest::newRow("OK and NG together")
-            << QByteArrayList{"OKNG"} << false << Acknowledgement::Refused;
-        QTest::newRow("NG then OK")
-            << QByteArrayList{"NG", "OK"} << false << Acknowledgement::Refused;
-        QTest::newRow("OK after a babbling line")
-            << QByteArrayList{babble, "O", babble.left(10) + "K"} << false << Acknowledgement::None;
-        QTest::newRow("nothing") << QByteArrayList{} << false << Acknowledgement::None;
-    }
-    void receiveText()
-    {
-        QFETCH(QByteArrayList, reads);
-        QFETCH(bool, welcome);
-        QFETCH(Acknowledgement, acknowledgement);
-        ReceiveText text;
-        text.append("WELCOME OK NG"); // what came before the last request does not count
-        text.clear();
-        for (const QByteArray &read : reads) {
-            text.append(read);
-            QVERIFY(text.keptSize() <= ReceiveText::KeptBytes);
-        }
-        QCOMPARE(text.contains(Reply::Welcome), welcome);
-        QCOMPARE(text.acknowledgement(), acknowledgement);
     }
 
     // The fuzzer's seeds and findings, replayed: the matching agrees with a whole-text search.
@@ -138,22 +83,6 @@ private slots:
         QFETCH(QString, device);
         QCOMPARE(PlatformPortName(number), device);
     }
-    void portNamesAreDistinct()
-    {
-        std::set<QString> names;
-        for (int n = 1; n <= 30; ++n)
-            names.insert(PlatformPortName(n));
-        QCOMPARE(names.size(), std::size_t(30));
-    }
-
-    void absentDeviceDoesNotOpen()
-    {
-        QtSerialLink link;
-        QVERIFY(!link.open(QStringLiteral("/nonexistent/ttyKLV")));
-        QVERIFY(!link.isOpen());
-        QVERIFY(!link.write("HELLO"));
-    }
-
     // Bytes that reached the line before it was opened are no reply to anything sent after.
     void staleBytesAreDropped()
     {
