@@ -257,10 +257,17 @@ private slots:
         }
     }
 
+    void pdfFailure_data()
+    {
+        QTest::addColumn<QString>("pdf");
+        QTest::newRow("no such folder") << m_dir.filePath(QStringLiteral("gone/list.pdf"));
+        QTest::newRow("disk full") << QStringLiteral("/dev/full");
+    }
     void pdfFailure()
     {
+        QFETCH(QString, pdf);
         QPrinter printer(QPrinter::HighResolution);
-        printer.setOutputFileName(m_dir.filePath(QStringLiteral("gone/list.pdf")));
+        printer.setOutputFileName(pdf);
         QVERIFY(!printParameterList(printer, sampleTable(3)));
     }
 
@@ -296,13 +303,23 @@ private slots:
         QCOMPARE(pageCount(pdfPath()), pages);
     }
 
-    // The folder chosen in the dialog is gone by the time the notice is closed.
+    // The folder chosen in the dialog is gone by the time the notice is closed, or the disk is
+    // full: the job fails after the dialog.
+    void printerFailsAfterDialog_data()
+    {
+        QTest::addColumn<bool>("diskFull");
+        QTest::newRow("folder removed") << false;
+        QTest::newRow("disk full") << true;
+    }
     void printerFailsAfterDialog()
     {
+        QFETCH(bool, diskFull);
         QTemporaryDir folder;
-        PrintAnswerer answerer(folder.filePath(QStringLiteral("list.pdf")));
+        PrintAnswerer answerer(diskFull ? QStringLiteral("/dev/full")
+                                        : folder.filePath(QStringLiteral("list.pdf")));
         answerer.onNotice = [&] { folder.remove(); };
         clickPrint(sampleTable(5));
+        QCOMPARE(answerer.overwriteAsked, diskFull);
         QCOMPARE(answerer.messages, (QStringList{Notice, Cancelled}));
     }
 };

@@ -3,6 +3,7 @@
 #include "japanesefont.h"
 #include "parameterlist.h"
 
+#include <QFile>
 #include <QFontMetricsF>
 #include <QPageLayout>
 #include <QPainter>
@@ -109,6 +110,17 @@ void drawPage(QPainter &painter, const PrintPage &page, const ListGeometry &geom
     }
 }
 
+// Qt's PDF engine does not report a write that fails (a full disk): a whole file ends in %%EOF.
+bool pdfFileComplete(const QPrinter &printer)
+{
+    if (printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty())
+        return true;
+    QFile file(printer.outputFileName());
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 16 || !file.seek(file.size() - 16))
+        return false;
+    return file.readAll().contains("%%EOF");
+}
+
 } // namespace
 
 bool printParameterList(QPrinter &printer, const StepTable &table)
@@ -134,5 +146,5 @@ bool printParameterList(QPrinter &printer, const StepTable &table)
         }
         drawPage(painter, pages[p], geometry);
     }
-    return painter.end() && printer.printerState() != QPrinter::Error;
+    return painter.end() && printer.printerState() != QPrinter::Error && pdfFileComplete(printer);
 }
