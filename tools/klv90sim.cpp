@@ -51,6 +51,7 @@ struct Options
     int vanishAfter = -1;
     int baud = 0;
     std::string savePath;
+    std::string linkPath;
     bool once = false;
 };
 
@@ -72,7 +73,9 @@ void usage(std::FILE *out)
         "  --vanish-after K    take K frames, then close the line and end (device gone)\n"
         "  --baud RATE         pace the line at RATE baud, 10 bits a byte (default: unpaced)\n"
         "  --save FILE         write each received program to FILE as a .zzr settings file\n"
-        "  --once              end after the first complete download\n",
+        "  --once              end after the first complete download\n"
+        "  --link PATH         also reach the terminal as PATH (a symbolic link, removed at the\n"
+        "                      end), e.g. /dev/ttyUSB0, which the tool tries as port 5\n",
         out);
 }
 
@@ -121,6 +124,8 @@ bool parseOptions(int argc, char *argv[], Options &options)
             ok = text(options.savePath);
         else if (arg == "--once")
             options.once = true;
+        else if (arg == "--link")
+            ok = text(options.linkPath);
         else
             ok = false;
         if (!ok)
@@ -436,6 +441,36 @@ private:
     int m_refused = 0;
 };
 
+// The link to the terminal, removed however the simulator ends.
+char linkToRemove[4096];
+
+void removeLink()
+{
+    if (linkToRemove[0] != '\0')
+        unlink(linkToRemove);
+}
+
+void endOnSignal(int)
+{
+    removeLink();
+    _exit(0);
+}
+
+bool makeLink(const std::string &path, const char *terminal)
+{
+    if (path.size() >= sizeof linkToRemove || symlink(terminal, path.c_str()) != 0) {
+        std::fprintf(stderr, "klv90-sim: cannot create %s: %s\n", path.c_str(),
+                     std::strerror(errno));
+        return false;
+    }
+    std::memcpy(linkToRemove, path.c_str(), path.size() + 1);
+    std::atexit(removeLink);
+    signal(SIGINT, endOnSignal);
+    signal(SIGTERM, endOnSignal);
+    signal(SIGHUP, endOnSignal);
+    return true;
+}
+
 int openTerminal()
 {
     const int fd = posix_openpt(O_RDWR | O_NOCTTY);
@@ -470,6 +505,9 @@ int main(int argc, char *argv[])
         std::perror("klv90-sim: cannot open a pseudo-terminal");
         return 1;
     }
+    // An existing device is never replaced: symlink() fails when the path exists.
+    if (!options.linkPath.empty() && !makeLink(options.linkPath, ptsname(fd)))
+        return 1;
     std::printf("%s\n", ptsname(fd));
     std::fflush(stdout);
 
