@@ -35,17 +35,10 @@ StepTable sampleTable(int count)
     table.StepCount = qint16(count);
     for (int i = 0; i < count; ++i) {
         const int bits = (i % 16) | (i == 3 ? 0x30 : (i % 3) << 4) | (i % 4) << 6;
-        table[i] = {qint16(i / 2),
-                    qint16(255 - i % 3),
-                    qint16(bits),
-                    qint16(i + 1),
-                    qint16(i * 2),
-                    qint16(i),
-                    200,
-                    255,
-                    9,
-                    qint16(i % 7 + 1),
-                    qint16(i % 3)};
+        const int fields[] = {i / 2, 255 - i % 3, bits, i + 1,     i * 2, i,
+                              200,   255,         9,    i % 7 + 1, i % 3};
+        for (int f = 0; f < Step::FieldCount; ++f)
+            table[i].setField(f, qint16(fields[f]));
     }
     return table;
 }
