@@ -93,6 +93,11 @@ class TestDownload : public QObject
     }
 
 private slots:
+    void initTestCase()
+    {
+        if (!pseudoTerminalsAvailable())
+            QSKIP("no pseudo-terminals here: is devpts mounted on /dev/pts?");
+    }
     void cleanup() { m_window.reset(); }
 
     // The exchange, byte for byte, for the tables of the examples.

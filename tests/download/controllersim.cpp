@@ -7,6 +7,23 @@
 #include <termios.h>
 #include <unistd.h>
 
+// A bare root made by debootstrap, for one, has no devpts mounted on /dev/pts.
+bool pseudoTerminalsAvailable()
+{
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0)
+        return false;
+    bool opens = false;
+    if (grantpt(master) == 0 && unlockpt(master) == 0 && ptsname(master)) {
+        const int slave = ::open(ptsname(master), O_RDWR | O_NOCTTY);
+        opens = slave >= 0;
+        if (opens)
+            ::close(slave);
+    }
+    ::close(master);
+    return opens;
+}
+
 ControllerSim::ControllerSim(const QStringList &options)
 {
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);

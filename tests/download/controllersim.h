@@ -57,6 +57,9 @@ private:
     QByteArray m_received;
 };
 
+// Whether this machine gives pseudo-terminals, the tests' serial lines.
+bool pseudoTerminalsAvailable();
+
 // Maps the given port numbers to their devices and every other number to a device that does
 // not exist.
 PortMapping portsAt(const QMap<int, QString> &devices);
