@@ -6,19 +6,10 @@
 #include "stepgrid.h"
 #include "steprules.h"
 
-#include <QItemSelectionModel>
-
 namespace {
 
 constexpr int FirstDataRow = StepGrid::HeaderRows;
 constexpr int LastDataRow = FirstDataRow + StepTable::MaxSteps - 1;
-
-// Makes (row, column 1) the grid's current cell without touching the selection.
-void setCurrentCell(StepGrid *grid, int row)
-{
-    grid->selectionModel()->setCurrentIndex(grid->model()->index(row - FirstDataRow, 0),
-                                            QItemSelectionModel::NoUpdate);
-}
 
 } // namespace
 
@@ -74,7 +65,7 @@ void Form1::gridClicked(int mouseRow)
 void Form1::clearTable()
 {
     // The editor, SelectedRow and WorkStep keep what they hold; Load relies on that too.
-    setCurrentCell(MSFlexGrid1, FirstDataRow);
+    MSFlexGrid1->setCurrentCell(FirstDataRow, 1);
     highlightCurrentRow();
     m_table.clear();
     FillStepGrid();
@@ -102,6 +93,6 @@ void Form1::BlankRowAfterLast()
 {
     // Only a table of 129 steps, loaded from a file, has no row after its last step; the last
     // row stands in for it then.
-    setCurrentCell(MSFlexGrid1, qMin(m_table.StepCount + FirstDataRow, LastDataRow));
+    MSFlexGrid1->setCurrentCell(qMin(m_table.StepCount + FirstDataRow, LastDataRow), 1);
     highlightCurrentRow();
 }

@@ -43,9 +43,9 @@ void TwoRowHeader::paintSection(QPainter *painter, const QRect &rect, int logica
     if (!rect.isValid())
         return;
     const int half = rect.height() / 2;
-    const QRect rows[2] = {QRect(rect.left(), rect.top(), rect.width(), half),
-                           QRect(rect.left(), rect.top() + half, rect.width(),
-                                 rect.height() - half)};
+    const QRect rows[2] = {
+        QRect(rect.left(), rect.top(), rect.width(), half),
+        QRect(rect.left(), rect.top() + half, rect.width(), rect.height() - half)};
     const int roles[2] = {StepGridModel::HeaderRow0Role, StepGridModel::HeaderRow1Role};
     for (int r = 0; r < 2; ++r) {
         QStyleOptionHeader opt;
@@ -107,10 +107,9 @@ int StepGrid::currentRow() const
     return currentIndex().row() + HeaderRows;
 }
 
-void StepGrid::setCurrentRow(int row)
+void StepGrid::setCurrentCell(int row, int column)
 {
-    const int column = qMax(0, currentIndex().column());
-    selectionModel()->setCurrentIndex(m_model->index(row - HeaderRows, column),
+    selectionModel()->setCurrentIndex(m_model->index(row - HeaderRows, column - 1),
                                       QItemSelectionModel::NoUpdate);
 }
 
@@ -136,8 +135,7 @@ void StepGrid::layoutCells(int rowHeight)
     m_header->setFixedHeight(2 * rowHeight);
 
     const int columns = m_model->columnCount() + 1;
-    const int available =
-        width() - 2 * frameWidth() - verticalScrollBar()->sizeHint().width();
+    const int available = width() - 2 * frameWidth() - verticalScrollBar()->sizeHint().width();
     const int base = available / columns;
     const int extra = available - base * columns; // one more pixel for the first few columns
     numbers->setFixedWidth(base + (extra > 0 ? 1 : 0));

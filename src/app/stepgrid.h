@@ -37,8 +37,8 @@ public:
 
     // The row of the grid's current cell (2..129).
     int currentRow() const;
-    // Makes row (2..129) the current row, keeping the current column.
-    void setCurrentRow(int row);
+    // Makes (row 2..129, column 1..21) the current cell, leaving the selection as it is.
+    void setCurrentCell(int row, int column);
     // Selects columns 1 to 21 of the current row.
     void selectCurrentRow();
     // The grid's text of cell (row, column), header rows and step numbers included.
