@@ -49,23 +49,40 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
         const char *rows[][2] = {
-            {"Label1", "Klevaro サービスツール"}, {"Label11", "キーデータ"},
-            {"Label3", "HI  LO"},                {"Label4", "MASK"},
-            {"Label2_0", "ワイヤー１"},          {"Label2_5", "ワイヤー６"},
-            {"Label2_6", "フラグ１"},            {"Label5", "実行対象ポート"},
-            {"Label6_0", "ドライバー１"},        {"Label6_3", "ドライバー４"},
-            {"Label13", "増有効"},               {"Label14", "減有効"},
-            {"Label7_0", "調光速度"},            {"Label7_1", "目的輝度%"},
-            {"Label7_2", "ポーズ"},              {"Label7_5", "ポーズ"},
-            {"Label10", "有効"},                 {"Label9", "キーフラグ"},
-            {"Label12", "終了待ち"},             {"Frame1", "実行命令１"},
-            {"Frame2", "実行命令２"},            {"Frame4", "ビット増減判定"},
-            {"Frame5", "繰り返し数"},            {"Frame3_0", ""},
-            {"Frame3_6", ""},                    {"Command1", "命令追加"},
-            {"Command7", "命令更新"},            {"Command6", "削除"},
-            {"Command8", "消去"},                {"Command4", "読み込み"},
-            {"Command5", "保存"},                {"Command9", "印刷"},
-            {"Command3", "終了"},                {"Command2", "設定ＤＬＬ"},
+            {"Label1", "Klevaro サービスツール"},
+            {"Label11", "キーデータ"},
+            {"Label3", "HI  LO"},
+            {"Label4", "MASK"},
+            {"Label2_0", "ワイヤー１"},
+            {"Label2_5", "ワイヤー６"},
+            {"Label2_6", "フラグ１"},
+            {"Label5", "実行対象ポート"},
+            {"Label6_0", "ドライバー１"},
+            {"Label6_3", "ドライバー４"},
+            {"Label13", "増有効"},
+            {"Label14", "減有効"},
+            {"Label7_0", "調光速度"},
+            {"Label7_1", "目的輝度%"},
+            {"Label7_2", "ポーズ"},
+            {"Label7_5", "ポーズ"},
+            {"Label10", "有効"},
+            {"Label9", "キーフラグ"},
+            {"Label12", "終了待ち"},
+            {"Frame1", "実行命令１"},
+            {"Frame2", "実行命令２"},
+            {"Frame4", "ビット増減判定"},
+            {"Frame5", "繰り返し数"},
+            {"Frame3_0", ""},
+            {"Frame3_6", ""},
+            {"Command1", "命令追加"},
+            {"Command7", "命令更新"},
+            {"Command6", "削除"},
+            {"Command8", "消去"},
+            {"Command4", "読み込み"},
+            {"Command5", "保存"},
+            {"Command9", "印刷"},
+            {"Command3", "終了"},
+            {"Command2", "設定ＤＬＬ"},
         };
         for (const auto &row : rows)
             QTest::newRow(row[0]) << QString::fromUtf8(row[0]) << QString::fromUtf8(row[1]);
@@ -118,8 +135,8 @@ private slots:
         QTest::addColumn<int>("minimum");
         QTest::addColumn<int>("maximum");
         QTest::addColumn<int>("start");
-        const int rows[7][3] = {{1, 255, 1}, {0, 100, 50}, {0, 255, 0}, {1, 255, 1},
-                                {0, 100, 50}, {0, 255, 0}, {1, 255, 1}};
+        const int rows[7][3] = {{1, 255, 1},  {0, 100, 50}, {0, 255, 0}, {1, 255, 1},
+                                {0, 100, 50}, {0, 255, 0},  {1, 255, 1}};
         for (int n = 0; n < 7; ++n)
             QTest::addRow("pair %d", n + 1) << n + 1 << rows[n][0] << rows[n][1] << rows[n][2];
     }

@@ -46,7 +46,7 @@ private slots:
     {
         QTest::addColumn<double>("percent");
         QTest::addColumn<int>("level");
-        const int rows[][2] = {{0, 0},   {1, 3},   {2, 5},   {10, 26},  {25, 64},
+        const int rows[][2] = {{0, 0},    {1, 3},    {2, 5},    {10, 26},  {25, 64},
                                {50, 127}, {70, 179}, {90, 229}, {99, 252}, {100, 255}};
         for (const auto &row : rows)
             QTest::addRow("%d %%", row[0]) << double(row[0]) << row[1];
@@ -62,7 +62,7 @@ private slots:
     {
         QTest::addColumn<int>("level");
         QTest::addColumn<int>("percent");
-        const int rows[][2] = {{0, 0},   {1, 0},   {2, 1},   {26, 10},  {126, 49},  {127, 50},
+        const int rows[][2] = {{0, 0},    {1, 0},    {2, 1},    {26, 10},   {126, 49}, {127, 50},
                                {128, 50}, {229, 90}, {253, 99}, {254, 100}, {255, 100}};
         for (const auto &row : rows)
             QTest::addRow("level %d", row[0]) << row[0] << row[1];
@@ -117,8 +117,8 @@ private slots:
         QTest::newRow("instruction 2") << with([](EditorState &e) { e.check3 = 1; }) << 128 << 0;
         QTest::newRow("increase") << with([](EditorState &e) { e.check5 = 1; }) << 32 << 0;
         QTest::newRow("decrease") << with([](EditorState &e) { e.check6 = 1; }) << 16 << 0;
-        QTest::newRow("flag checked stores 1") << with([](EditorState &e) { e.check2 = 1; }) << 0
-                                               << 1;
+        QTest::newRow("flag checked stores 1")
+            << with([](EditorState &e) { e.check2 = 1; }) << 0 << 1;
         QTest::newRow("greyed boxes count as clear") << with([](EditorState &e) {
             e.ports = {2, 2, 2, 2};
             e.check2 = e.check3 = e.check4 = e.check5 = e.check6 = 2;
@@ -192,10 +192,10 @@ private slots:
         QTest::addColumn<QList<int>>("labels");
         QTest::addColumn<QList<int>>("expectedLabels");
         // Labels name the steps; the exchange sort moves equal keys past each other.
-        QTest::newRow("2 A, 2 B, 1 C") << QList<int>{2, 2, 1} << QList<int>{1, 2, 3}
-                                       << QList<int>{3, 2, 1};
-        QTest::newRow("3a 1b 3c 1d") << QList<int>{3, 1, 3, 1} << QList<int>{1, 2, 3, 4}
-                                     << QList<int>{2, 4, 3, 1};
+        QTest::newRow("2 A, 2 B, 1 C")
+            << QList<int>{2, 2, 1} << QList<int>{1, 2, 3} << QList<int>{3, 2, 1};
+        QTest::newRow("3a 1b 3c 1d")
+            << QList<int>{3, 1, 3, 1} << QList<int>{1, 2, 3, 4} << QList<int>{2, 4, 3, 1};
         QTest::newRow("one step") << QList<int>{9} << QList<int>{1} << QList<int>{1};
         QTest::newRow("sorted") << QList<int>{1, 2, 3} << QList<int>{1, 2, 3}
                                 << QList<int>{1, 2, 3};
@@ -226,26 +226,26 @@ private slots:
         QTest::newRow("empty table") << StepTable{} << keyed(0, 128) << false;
         QTest::newRow("other key") << tableOf({keyed(0, 255)}) << keyed(1, 255) << false;
         QTest::newRow("same key") << tableOf({keyed(0, 255)}) << keyed(0, 255) << true;
-        QTest::newRow("same key, increase added") << tableOf({keyed(0, 255)})
-                                                  << keyed(0, 255, inc) << true;
-        QTest::newRow("increase then decrease") << tableOf({keyed(3, 255, inc)})
-                                                << keyed(3, 255, dec) << false;
-        QTest::newRow("increase twice") << tableOf({keyed(3, 255, inc)}) << keyed(3, 255, inc)
-                                        << true;
-        QTest::newRow("increase then none") << tableOf({keyed(3, 255, inc)}) << keyed(3, 255)
-                                            << true;
-        QTest::newRow("third of a pair") << tableOf({keyed(3, 255, inc), keyed(3, 255, dec)})
-                                         << keyed(3, 255, dec) << true;
+        QTest::newRow("same key, increase added")
+            << tableOf({keyed(0, 255)}) << keyed(0, 255, inc) << true;
+        QTest::newRow("increase then decrease")
+            << tableOf({keyed(3, 255, inc)}) << keyed(3, 255, dec) << false;
+        QTest::newRow("increase twice")
+            << tableOf({keyed(3, 255, inc)}) << keyed(3, 255, inc) << true;
+        QTest::newRow("increase then none")
+            << tableOf({keyed(3, 255, inc)}) << keyed(3, 255) << true;
+        QTest::newRow("third of a pair")
+            << tableOf({keyed(3, 255, inc), keyed(3, 255, dec)}) << keyed(3, 255, dec) << true;
         QTest::newRow("masks wire 3 where the table tests it")
             << tableOf({keyed(0, 255)}) << keyed(1, 251) << true;
         QTest::newRow("flag masked, candidate tests it")
             << tableOf({keyed(0, 191)}) << keyed(64, 255) << true;
-        QTest::newRow("common mask hides wire 1") << tableOf({keyed(0, 254)}) << keyed(0, 254)
-                                                  << true;
-        QTest::newRow("common mask, other key") << tableOf({keyed(0, 254)}) << keyed(2, 254)
-                                                << false;
-        QTest::newRow("bit 7 of the mask is ignored") << tableOf({keyed(0, 127)})
-                                                      << keyed(1, 255) << false;
+        QTest::newRow("common mask hides wire 1")
+            << tableOf({keyed(0, 254)}) << keyed(0, 254) << true;
+        QTest::newRow("common mask, other key")
+            << tableOf({keyed(0, 254)}) << keyed(2, 254) << false;
+        QTest::newRow("bit 7 of the mask is ignored")
+            << tableOf({keyed(0, 127)}) << keyed(1, 255) << false;
     }
     void sameKey()
     {

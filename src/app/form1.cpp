@@ -47,13 +47,13 @@ W *place(W *widget, QWidget *parent, QPoint origin, const QString &name, QRect t
 {
     widget->setParent(parent);
     widget->setObjectName(name);
-    widget->setGeometry(twipRect(twips.x() - origin.x(), twips.y() - origin.y(), twips.width(),
-                                 twips.height()));
+    widget->setGeometry(
+        twipRect(twips.x() - origin.x(), twips.y() - origin.y(), twips.width(), twips.height()));
     return widget;
 }
 
-QLabel *label(QWidget *parent, QPoint origin, const QString &name, const QString &text,
-              QRect twips, const QFont &font, Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop)
+QLabel *label(QWidget *parent, QPoint origin, const QString &name, const QString &text, QRect twips,
+              const QFont &font, Qt::Alignment align = Qt::AlignLeft | Qt::AlignTop)
 {
     auto *widget = place(new QLabel(text), parent, origin, name, twips);
     widget->setFont(font);
@@ -100,8 +100,8 @@ void Form1::buildControls()
     const QFont labelFont = uiFont(8);
     const QFont headingFont = uiFont(8, true);
 
-    label(this, window, "Label1", QStringLiteral("Klevaro サービスツール"),
-          {3136, 140, 8708, 350}, uiFont(16, true), Qt::AlignCenter);
+    label(this, window, "Label1", QStringLiteral("Klevaro サービスツール"), {3136, 140, 8708, 350},
+          uiFont(16, true), Qt::AlignCenter);
 
     // Key area: six wires in frames of their own, the flag input on the window itself, so each
     // group of three is exclusive by itself.
@@ -115,8 +115,8 @@ void Form1::buildControls()
         label(this, window, QStringLiteral("Label2_%1").arg(w),
               QStringLiteral("ワイヤー") + QChar(0xFF11 + w), {490, wireTops[w], 1000, 182},
               labelFont);
-        auto *box = frame(this, QStringLiteral("Frame3_%1").arg(w), {},
-                          {1568, frameTops[w], 1148, 392});
+        auto *box =
+            frame(this, QStringLiteral("Frame3_%1").arg(w), {}, {1568, frameTops[w], 1148, 392});
         // Positions of the items are given within their frame.
         const int itemLefts[3] = {70, 469, 868};
         for (int i = 0; i < 3; ++i) {
@@ -125,8 +125,7 @@ void Form1::buildControls()
                       {itemLefts[i], 112, IndicatorTwips, IndicatorTwips});
         }
     }
-    label(this, window, "Label2_6", QStringLiteral("フラグ１"), {504, 3752, 1000, 182},
-          labelFont);
+    label(this, window, "Label2_6", QStringLiteral("フラグ１"), {504, 3752, 1000, 182}, labelFont);
     frame(this, QStringLiteral("Frame3_6"), {}, {1554, 3598, 1148, 392});
     const int flagLefts[3] = {1652, 2044, 2422};
     for (int i = 0; i < 3; ++i) {
@@ -166,12 +165,12 @@ void Form1::buildControls()
           labelFont);
     Check6 = place(new QCheckBox, frame4, frame4Origin, QStringLiteral("Check6"),
                    {4200, 3192, IndicatorTwips, IndicatorTwips});
-    auto *across = place(new QFrame, frame4, frame4Origin, QStringLiteral("Line1"),
-                         {2940, 3136, 1848, 30});
+    auto *across =
+        place(new QFrame, frame4, frame4Origin, QStringLiteral("Line1"), {2940, 3136, 1848, 30});
     across->setFrameShape(QFrame::HLine);
     across->setFrameShadow(QFrame::Sunken);
-    auto *down = place(new QFrame, frame4, frame4Origin, QStringLiteral("Line2"),
-                       {4040, 2800, 30, 630});
+    auto *down =
+        place(new QFrame, frame4, frame4Origin, QStringLiteral("Line2"), {4040, 2800, 30, 630});
     down->setFrameShape(QFrame::VLine);
     down->setFrameShadow(QFrame::Sunken);
 
@@ -197,7 +196,7 @@ void Form1::buildControls()
                                  QStringLiteral("ポーズ")};
     for (int n = 0; n < 7; ++n) {
         QGroupBox *box = n < 3 ? frame1 : n < 6 ? frame2 : frame5;
-        const QPoint origin = n < 3 ? QPoint(4928, 1022)
+        const QPoint origin = n < 3   ? QPoint(4928, 1022)
                               : n < 6 ? QPoint(8680, 1036)
                                       : QPoint(12432, 1036);
         const ValuePair &pair = pairs[n];
@@ -219,7 +218,8 @@ void Form1::buildControls()
         text->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         text->setEnabled(false);
         QPalette pal = text->palette();
-        pal.setColor(QPalette::Disabled, QPalette::Text, pal.color(QPalette::Active, QPalette::Text));
+        pal.setColor(QPalette::Disabled, QPalette::Text,
+                     pal.color(QPalette::Active, QPalette::Text));
         text->setPalette(pal);
         m_valueTexts[n] = text;
         connect(m_sliders[n], &QScrollBar::valueChanged, text,
@@ -233,8 +233,7 @@ void Form1::buildControls()
           labelFont);
     Check2 = place(new QCheckBox, this, window, QStringLiteral("Check2"),
                    {11424, 3262, IndicatorTwips, IndicatorTwips});
-    label(this, window, "Label12", QStringLiteral("終了待ち"), {12446, 3304, 800, 182},
-          labelFont);
+    label(this, window, "Label12", QStringLiteral("終了待ち"), {12446, 3304, 800, 182}, labelFont);
     Check4 = place(new QCheckBox, this, window, QStringLiteral("Check4"),
                    {13272, 3206, IndicatorTwips, IndicatorTwips});
 
@@ -324,8 +323,8 @@ void Form1::applyStartupDefaults()
     {
         int minimum, maximum, start;
     };
-    const Range ranges[7] = {{1, 255, 1}, {0, 100, 50}, {0, 255, 0}, {1, 255, 1},
-                             {0, 100, 50}, {0, 255, 0}, {1, 255, 1}};
+    const Range ranges[7] = {{1, 255, 1},  {0, 100, 50}, {0, 255, 0}, {1, 255, 1},
+                             {0, 100, 50}, {0, 255, 0},  {1, 255, 1}};
     for (int n = 0; n < 7; ++n) {
         m_sliders[n]->setRange(ranges[n].minimum, ranges[n].maximum);
         m_sliders[n]->setValue(ranges[n].start);

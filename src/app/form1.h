@@ -54,15 +54,15 @@ private:
     void applyStartupDefaults();
 
     // Command handlers.
-    void addStep();      // Command1
-    void updateStep();   // Command7
-    void deleteStep();   // Command6
-    void clearTable();   // Command8
-    void loadFile();     // Command4
-    void saveFile();     // Command5
-    void printList();    // Command9
-    void download();     // Command2
-    void timer2Tick();   // Timer2: the controller's greeting is overdue
+    void addStep();    // Command1
+    void updateStep(); // Command7
+    void deleteStep(); // Command6
+    void clearTable(); // Command8
+    void loadFile();   // Command4
+    void saveFile();   // Command5
+    void printList();  // Command9
+    void download();   // Command2
+    void timer2Tick(); // Timer2: the controller's greeting is overdue
     void setUpDownload();
     void showLineState(bool open);
     void downloadEnded(SettingsDownload::Outcome outcome);
@@ -92,11 +92,11 @@ private:
     std::array<std::array<QRadioButton *, 3>, 7> m_keyOptions{};
     std::array<QButtonGroup *, 7> m_keyGroups{};
     std::array<QCheckBox *, 4> Check1{};
-    QCheckBox *Check2 = nullptr; // key flag
-    QCheckBox *Check3 = nullptr; // instruction 2 in force
-    QCheckBox *Check4 = nullptr; // wait for the end of execution
-    QCheckBox *Check5 = nullptr; // bit-increase condition
-    QCheckBox *Check6 = nullptr; // bit-decrease condition
+    QCheckBox *Check2 = nullptr;               // key flag
+    QCheckBox *Check3 = nullptr;               // instruction 2 in force
+    QCheckBox *Check4 = nullptr;               // wait for the end of execution
+    QCheckBox *Check5 = nullptr;               // bit-increase condition
+    QCheckBox *Check6 = nullptr;               // bit-decrease condition
     std::array<QScrollBar *, 7> m_sliders{};   // FlatScrollBar1..7
     std::array<QLineEdit *, 7> m_valueTexts{}; // Text1..7
 

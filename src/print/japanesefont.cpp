@@ -8,9 +8,12 @@ QString JapaneseFixedFamily()
     static const QString family = [] {
         // Fontconfig does not map "ＭＳ ゴシック" to a substitute by itself, so look for one here.
         const QStringList preferred{
-            QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
-            QStringLiteral("IPAGothic"),     QStringLiteral("IPAゴシック"),
-            QStringLiteral("TakaoGothic"),   QStringLiteral("VL Gothic"),
+            QStringLiteral("ＭＳ ゴシック"),
+            QStringLiteral("MS Gothic"),
+            QStringLiteral("IPAGothic"),
+            QStringLiteral("IPAゴシック"),
+            QStringLiteral("TakaoGothic"),
+            QStringLiteral("VL Gothic"),
             QStringLiteral("Noto Sans Mono CJK JP"),
         };
         const QStringList installed = QFontDatabase::families();

@@ -69,12 +69,8 @@ EditorState EditorFromWorkStep(Step &workStep)
         workStep.Speed2 = 1;
     if (workStep.RepeatCount == 0)
         workStep.RepeatCount = 1;
-    editor.values = {workStep.Speed1,
-                     LevelToPercent(workStep.Level1),
-                     workStep.Pause1,
-                     workStep.Speed2,
-                     LevelToPercent(workStep.Level2),
-                     workStep.Pause2,
+    editor.values = {workStep.Speed1,     LevelToPercent(workStep.Level1), workStep.Pause1,
+                     workStep.Speed2,     LevelToPercent(workStep.Level2), workStep.Pause2,
                      workStep.RepeatCount};
     editor.check2 = workStep.StepFlag == 1 ? 1 : 0;
     return editor;

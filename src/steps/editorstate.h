@@ -12,12 +12,12 @@ struct EditorState
     enum KeyChoice { Hi = 0, Lo = 1, Mask = 2 };
 
     std::array<int, 7> key{Lo, Lo, Lo, Lo, Lo, Lo, Lo}; // Option1..Option7: wires 1-6, flag
-    std::array<int, 4> ports{};                          // Check1(0..3)
-    int check2 = 0;                                      // key flag
-    int check3 = 0;                                      // instruction 2 in force
-    int check4 = 0;                                      // wait for the end of execution
-    int check5 = 0;                                      // bit-increase condition
-    int check6 = 0;                                      // bit-decrease condition
+    std::array<int, 4> ports{};                         // Check1(0..3)
+    int check2 = 0;                                     // key flag
+    int check3 = 0;                                     // instruction 2 in force
+    int check4 = 0;                                     // wait for the end of execution
+    int check5 = 0;                                     // bit-increase condition
+    int check6 = 0;                                     // bit-decrease condition
 
     // Text1..Text7: Speed1, brightness 1 in %, Pause1, Speed2, brightness 2 in %, Pause2,
     // RepeatCount.

@@ -14,9 +14,9 @@ QString header(int headerRow, int column)
         "",         "",         "命令１",   "命令１",   "命令１",   "命令２",
         "命令２",   "命令２",   "",         ""};
     static const std::array<const char *, ColumnCount> row1{
-        "",         "１",       "２",       "３",     "４",       "５",       "６",    "フラグ",
-        "１",       "２",       "３",       "４",     "増減条件", "終了待ち", "調光速度",
-        "目的輝度", "ポーズ",   "調光速度", "目的輝度", "ポーズ", "回数",     "フラグ"};
+        "",       "１",       "２",       "３",     "４",       "５",       "６",       "フラグ",
+        "１",     "２",       "３",       "４",     "増減条件", "終了待ち", "調光速度", "目的輝度",
+        "ポーズ", "調光速度", "目的輝度", "ポーズ", "回数",     "フラグ"};
     if (column < 0 || column >= ColumnCount)
         return {};
     return QString::fromUtf8(headerRow == 0 ? row0[column] : row1[column]);

@@ -32,8 +32,8 @@ private:
     using Member = qint16 Step::*;
     static constexpr std::array<Member, FieldCount> fieldMembers()
     {
-        return {&Step::KeyData, &Step::KeyMask, &Step::ControlBits, &Step::Speed1,
-                &Step::Level1,  &Step::Pause1,  &Step::Speed2,      &Step::Level2,
+        return {&Step::KeyData, &Step::KeyMask,     &Step::ControlBits, &Step::Speed1,
+                &Step::Level1,  &Step::Pause1,      &Step::Speed2,      &Step::Level2,
                 &Step::Pause2,  &Step::RepeatCount, &Step::StepFlag};
     }
 };

@@ -19,8 +19,8 @@ void clickGridRow(StepGrid *grid, int row, int column)
     if (column == 0) {
         QHeaderView *numbers = grid->verticalHeader();
         const int section = index.row();
-        const QPoint at(numbers->width() / 2,
-                        numbers->sectionViewportPosition(section) + numbers->sectionSize(section) / 2);
+        const QPoint at(numbers->width() / 2, numbers->sectionViewportPosition(section) +
+                                                  numbers->sectionSize(section) / 2);
         QTest::mouseClick(numbers->viewport(), Qt::LeftButton, {}, at);
         return;
     }
