@@ -53,10 +53,7 @@ struct Run
 Run download(const StepTable &table, const PortMapping &ports)
 {
     QtSerialLink link;
-    QTimer replyTimer;
-    SettingsDownload download(link, ports, table, replyTimer);
-    QObject::connect(&replyTimer, &QTimer::timeout, &download,
-                     &SettingsDownload::raiseReplyTimeout);
+    SettingsDownload download(link, ports, table);
     Run run;
     QElapsedTimer clock;
     double welcomeAt = 0;

@@ -5,6 +5,7 @@
 #include "form1.h"
 #include "gridclicks.h"
 #include "stepgrid.h"
+#include "steptablemodel.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -29,14 +30,12 @@ constexpr int Runs = 60;
 // a key with the flag input HI is still new, so Add is refused for room, not for its key.
 void fillTable(Form1 &window)
 {
-    StepTable &table = window.stepTable();
-    table.clear();
+    QList<Step> steps;
     for (int i = 0; i < StepTable::MaxSteps; ++i) {
         const qint16 bits = (i % 2 ? 0x10 : 0x20) | 0x0F | 0x40 | 0x80;
-        table[i] = Step{qint16(i / 2), 255, bits, 100, 127, 10, 200, 255, 20, 3, 1};
+        steps << Step{qint16(i / 2), 255, bits, 100, 127, 10, 200, 255, 20, 3, 1};
     }
-    table.StepCount = StepTable::MaxSteps;
-    window.FillStepGrid();
+    window.stepModel()->load(steps);
 }
 
 // Median and worst of the runs, in milliseconds, of the timed part of each run.

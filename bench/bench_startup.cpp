@@ -2,6 +2,7 @@
 
 #include "form1.h"
 #include "stepgrid.h"
+#include "steptablemodel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -79,23 +80,22 @@ void benchStartup(const char *program)
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         return;
-    StepTable &table = window.stepTable();
+    QList<Step> steps;
     for (int i = 0; i < StepTable::MaxSteps; ++i)
-        table[i] = Step{qint16(i), 255, 0xFF, 255, 255, 255, 255, 255, 255, 255, 1};
-    table.StepCount = StepTable::MaxSteps;
+        steps << Step{qint16(i), 255, 0xFF, 255, 255, 255, 255, 255, 255, 255, 1};
 
     std::vector<double> fillUs, fillPaintUs;
     QElapsedTimer timer;
     for (int run = 0; run < 200; ++run) {
         timer.start();
-        window.FillStepGrid();
+        window.stepModel()->load(steps);
         fillUs.push_back(timer.nsecsElapsed() / 1e3);
         timer.start();
-        window.FillStepGrid();
+        window.stepModel()->load(steps);
         window.grid()->viewport()->repaint();
         fillPaintUs.push_back(timer.nsecsElapsed() / 1e3);
     }
-    std::printf("FillStepGrid, 128 steps: %.1f us; with the grid repainted: %.3f ms "
+    std::printf("loading 128 steps into the grid: %.1f us; with the grid repainted: %.3f ms "
                 "(median of 200; target < 5 ms)\n",
                 median(fillUs), median(fillPaintUs) / 1e3);
 }

@@ -7,7 +7,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString broken = CheckReceiveText(QByteArrayView(data, qsizetype(size)));
+    const QString broken = checkReceiveText(QByteArrayView(data, qsizetype(size)));
     if (!broken.isEmpty()) {
         std::fprintf(stderr, "reply matching: %s\n", qPrintable(broken));
         std::abort();

@@ -1,4 +1,4 @@
-// Feeds any bytes to the settings-file loader: every promise of CheckSettingsFileLoad must hold,
+// Feeds any bytes to the settings-file loader: every promise of checkSettingsFileLoad must hold,
 // and reading the same bytes from a file must give what reading them from memory gives.
 #include "settingsfile.h"
 #include "settingsfilecheck.h"
@@ -28,15 +28,15 @@ int memoryFile()
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArrayView bytes(data, qsizetype(size));
-    if (const QString broken = CheckSettingsFileLoad(bytes); !broken.isEmpty())
+    if (const QString broken = checkSettingsFileLoad(bytes); !broken.isEmpty())
         fail(broken);
 
     const int fd = memoryFile();
     if (fd < 0 || ftruncate(fd, 0) != 0 || pwrite(fd, data, size, 0) != ssize_t(size))
         fail(QStringLiteral("cannot prepare the file"));
     const SettingsFileContents fromFile =
-        ReadSettingsFile(QStringLiteral("/proc/self/fd/%1").arg(fd));
-    const SettingsFileContents fromMemory = ParseSettingsFile(bytes);
+        readSettingsFile(QStringLiteral("/proc/self/fd/%1").arg(fd));
+    const SettingsFileContents fromMemory = parseSettingsFile(bytes);
     if (fromFile.error != fromMemory.error || fromFile.steps != fromMemory.steps)
         fail(QStringLiteral("the file reads otherwise than its bytes"));
     return 0;

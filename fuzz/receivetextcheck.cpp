@@ -2,7 +2,7 @@
 
 #include "receivetext.h"
 
-QString CheckReceiveText(QByteArrayView input)
+QString checkReceiveText(QByteArrayView input)
 {
     constexpr quint8 Clear = 0xFF;
     ReceiveText text;

@@ -8,4 +8,4 @@
 // with a refusal winning over an acceptance, and that it keeps no more than its few bytes.
 // Input: a length byte and that many bytes for each read; the length byte 0xFF is a clear.
 // Returns what broke, or an empty string.
-QString CheckReceiveText(QByteArrayView input);
+QString checkReceiveText(QByteArrayView input);

@@ -1,12 +1,13 @@
 #include "settingsfilecheck.h"
 
 #include "settingsfile.h"
+#include "steptablemodel.h"
 
 #include <algorithm>
 
-QString CheckSettingsFileLoad(QByteArrayView bytes)
+QString checkSettingsFileLoad(QByteArrayView bytes)
 {
-    const SettingsFileContents contents = ParseSettingsFile(bytes);
+    const SettingsFileContents contents = parseSettingsFile(bytes);
     const bool isSettingsFile = bytes.size() >= 3 && bytes.first(3) == QByteArrayView("KLV");
     const qsizetype records = isSettingsFile ? (bytes.size() - 3) / 11 : 0;
     const bool fits = isSettingsFile && records <= StepTable::MaxSteps;
@@ -26,9 +27,9 @@ QString CheckSettingsFileLoad(QByteArrayView bytes)
         }
     }
 
-    StepTable table;
-    table.clear();
-    PutStepsInTable(table, contents.steps);
+    StepTableModel model;
+    model.load(contents.steps);
+    const StepTable &table = model.table();
     if (table.StepCount != records)
         return QStringLiteral("StepCount %1 for %2 records").arg(table.StepCount).arg(records);
     const auto used = table.entries.begin() + table.StepCount;
@@ -41,8 +42,8 @@ QString CheckSettingsFileLoad(QByteArrayView bytes)
     if (std::any_of(used, table.entries.end(), [](const Step &s) { return s != Step{}; }))
         return QStringLiteral("a slot past the steps is not empty");
 
-    const QByteArray saved = SettingsFileBytes(table);
-    const SettingsFileContents again = ParseSettingsFile(saved);
+    const QByteArray saved = settingsFileBytes(table);
+    const SettingsFileContents again = parseSettingsFile(saved);
     if (saved.size() != 3 + 11 * records || again.error != SettingsFileError::None ||
         !std::equal(again.steps.begin(), again.steps.end(), table.entries.begin(), used))
         return QStringLiteral("saving the loaded table does not read back the same");

@@ -5,6 +5,7 @@
 #include "messageboxes.h"
 #include "protocol.h"
 #include "seriallink.h"
+#include "steptablemodel.h"
 #include "teststrings.h"
 
 #include <QApplication>
@@ -60,10 +61,7 @@ class TestDownload : public QObject
         m_window = std::make_unique<Form1>(portsAt(devices));
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        StepTable &table = m_window->stepTable();
-        for (const Step &step : steps)
-            table[table.StepCount++] = step;
-        m_window->FillStepGrid();
+        m_window->stepModel()->load(steps);
         m_text8.clear();
         m_text9Open.clear();
         m_text9Close.clear();
@@ -149,7 +147,7 @@ private slots:
                 qint16(i),     255, qint16(i % 16), qint16(1 + i), qint16(255 - i), 3, 1, 127,
                 qint16(i / 2), 9,   qint16(i % 2)};
             steps << step;
-            expected += StepFrame(step).left(Step::FieldCount);
+            expected += stepFrame(step).left(Step::FieldCount);
         }
         openWindow({{1, sim.path()}}, steps);
         MessageBoxAnswerer boxes;

@@ -14,7 +14,7 @@
 namespace {
 
 // Reads from the link until the text has arrived, or gives up after a generous while.
-QByteArray readUntil(SerialLink &link, const QByteArray &text)
+QByteArray readUntil(QtSerialLink &link, const QByteArray &text)
 {
     QByteArray got;
     while (!got.contains(text) && link.waitForReadyRead(10000))
@@ -49,7 +49,7 @@ private slots:
     {
         QFETCH(Step, step);
         QFETCH(QString, frame);
-        QCOMPARE(hexBytes(StepFrame(step)), frame);
+        QCOMPARE(hexBytes(::stepFrame(step)), frame);
     }
 
     // The fuzzer's seeds and findings, replayed: the matching agrees with a whole-text search.
@@ -66,7 +66,7 @@ private slots:
         QFETCH(QString, path);
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(CheckReceiveText(file.readAll()), QString());
+        QCOMPARE(checkReceiveText(file.readAll()), QString());
     }
 
     void portNames_data()
@@ -86,7 +86,7 @@ private slots:
     {
         QFETCH(int, number);
         QFETCH(QString, device);
-        QCOMPARE(PlatformPortName(number), device);
+        QCOMPARE(platformPortName(number), device);
     }
     // Bytes that reached the line before it was opened are no reply to anything sent after.
     void staleBytesAreDropped()
@@ -128,7 +128,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<QByteArray>("reply");
-        const QByteArray sound = StepFrame(Step{1, 253, 65, 10, 255, 5, 1, 127, 0, 3, 1});
+        const QByteArray sound = ::stepFrame(Step{1, 253, 65, 10, 255, 5, 1, 127, 0, 3, 1});
         QByteArray badSum = sound;
         badSum[11] = char(0xD2);
         QByteArray badEnd = sound;

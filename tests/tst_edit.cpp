@@ -248,8 +248,7 @@ private slots:
         QFETCH(EditorState, shown);
         m_ui->add(editor("MMMMMML"));
         QCOMPARE(m_ui->wires(), QStringLiteral("DDDDDDE"));
-        m_form->stepTable()[0] = stored;
-        m_form->FillStepGrid();
+        m_form->stepModel()->load({stored});
         m_ui->clickRow(2);
         QCOMPARE(m_boxes->texts(), QStringList());
         QCOMPARE(m_form->editorState(), shown);
@@ -436,24 +435,6 @@ private slots:
         // The gap is closed by copying down: the slot after the steps holds what the one after
         // it held, never used here.
         QCOMPARE(m_form->stepTable()[keys.size()], Step{});
-    }
-
-    // 129 steps can only come from a file; the one without a row is still deleted properly.
-    void deleteFrom129Steps()
-    {
-        StepTable &table = m_form->stepTable();
-        for (int s = 0; s < 129; ++s)
-            table[s] = Step{qint16(qMin(s, 127)), 255, 0, qint16(s), 0, 0, 0, 0, 0, 0, 0};
-        table.StepCount = 129;
-        m_form->FillStepGrid();
-        m_ui->clickRow(2);
-        m_ui->press("Command6");
-        QCOMPARE(table.StepCount, 128);
-        QCOMPARE(table[0].Speed1, 1);
-        QCOMPARE(table[127].Speed1, 128);
-        QCOMPARE(m_form->grid()->cellText(129, 14), QStringLiteral("128"));
-        QCOMPARE(m_ui->highlightedRows(), QList<int>{129});
-        QCOMPARE(m_boxes->texts(), QStringList());
     }
 
     void clear_data()

@@ -7,6 +7,7 @@
 #include "form1.h"
 #include "gridclicks.h"
 #include "stepgrid.h"
+#include "steptablemodel.h"
 
 #include <QCheckBox>
 #include <QItemSelectionModel>
@@ -33,12 +34,12 @@ inline EditorState editor(const char *key, int bits = 0,
         e.key[k] = key[k] == 'H' ? H : key[k] == 'L' ? L : M;
     for (int p = 0; p < 4; ++p)
         e.ports[p] = (bits >> p) & 1;
-    e.check6 = (bits & Dec) ? 1 : 0;
-    e.check5 = (bits & Inc) ? 1 : 0;
-    e.check4 = (bits & Wait) ? 1 : 0;
-    e.check3 = (bits & Instr2) ? 1 : 0;
+    e.bitDecrease = (bits & Dec) ? 1 : 0;
+    e.bitIncrease = (bits & Inc) ? 1 : 0;
+    e.waitForEnd = (bits & Wait) ? 1 : 0;
+    e.instruction2 = (bits & Instr2) ? 1 : 0;
     e.values = values;
-    e.check2 = flag;
+    e.keyFlag = flag;
     return e;
 }
 
@@ -77,11 +78,11 @@ public:
         };
         for (int p = 0; p < 4; ++p)
             tick(QStringLiteral("Check1_%1").arg(p), e.ports[p]);
-        tick(QStringLiteral("Check2"), e.check2);
-        tick(QStringLiteral("Check3"), e.check3);
-        tick(QStringLiteral("Check4"), e.check4);
-        tick(QStringLiteral("Check5"), e.check5);
-        tick(QStringLiteral("Check6"), e.check6);
+        tick(QStringLiteral("Check2"), e.keyFlag);
+        tick(QStringLiteral("Check3"), e.instruction2);
+        tick(QStringLiteral("Check4"), e.waitForEnd);
+        tick(QStringLiteral("Check5"), e.bitIncrease);
+        tick(QStringLiteral("Check6"), e.bitDecrease);
         for (int n = 0; n < 7; ++n)
             control<QScrollBar>(QStringLiteral("FlatScrollBar%1").arg(n + 1))
                 ->setValue(e.values[n]);

@@ -1,20 +1,35 @@
-#include "stepgridmodel.h"
+#include "steptablemodel.h"
 #include "teststrings.h"
 
 #include <QTest>
 
 namespace {
 
+// The text the grid shows in (row, column) of its own numbering: rows 0 and 1 are the two header
+// rows, column 0 the step numbers.
+QString cellText(const StepTableModel &model, int row, int column)
+{
+    if (row < 0 || row >= 130 || column < 0 || column >= 22)
+        return {};
+    if (row < 2) {
+        if (column == 0)
+            return {};
+        const int role = row == 0 ? StepTableModel::HeaderRow0Role : StepTableModel::HeaderRow1Role;
+        return model.headerData(column - 1, Qt::Horizontal, role).toString();
+    }
+    if (column == 0)
+        return model.headerData(row - 2, Qt::Vertical).toString();
+    return model.index(row - 2, column - 1).data().toString();
+}
+
 // Grid texts of columns first..last of row 2 for a table holding only the given step.
 QStringList rowTexts(const Step &step, int first, int last)
 {
-    StepTable table;
-    table[0] = step;
-    table.StepCount = 1;
-    StepGridModel model(table);
+    StepTableModel model;
+    model.load({step});
     QStringList texts;
     for (int c = first; c <= last; ++c)
-        texts << model.cellText(2, c);
+        texts << cellText(model, 2, c);
     return texts;
 }
 
@@ -26,12 +41,11 @@ class TestGridTexts : public QObject
 private slots:
     void headers()
     {
-        StepTable table;
-        StepGridModel model(table);
+        StepTableModel model;
         QStringList row0, row1;
         for (int c = 0; c < 22; ++c) {
-            row0 << model.cellText(0, c);
-            row1 << model.cellText(1, c);
+            row0 << cellText(model, 0, c);
+            row1 << cellText(model, 1, c);
         }
         QCOMPARE(row0.join(u'|'),
                  QStringLiteral("|ワイヤー|ワイヤー|ワイヤー|ワイヤー|ワイヤー|ワイヤー|ワイヤー"
@@ -102,22 +116,22 @@ private slots:
 
     void rowsFollowTheTable()
     {
-        StepTable table;
-        StepGridModel model(table);
+        StepTableModel model;
         for (int r = 2; r < 130; ++r) {
-            QCOMPARE(model.cellText(r, 0), QString::number(r - 1));
-            QCOMPARE(model.cellText(r, 1), QString());
+            QCOMPARE(cellText(model, r, 0), QString::number(r - 1));
+            QCOMPARE(cellText(model, r, 1), QString());
         }
+        QList<Step> steps;
         for (int i = 0; i < 128; ++i)
-            table[i] = Step{qint16(i % 128), 255, 0, 1, 127, 0, 1, 127, 0, 1, 0};
-        table.StepCount = 127;
-        QCOMPARE(model.cellText(128, 21), QStringLiteral("OFF"));
-        QCOMPARE(model.cellText(129, 21), QString());
-        table.StepCount = 128;
-        QCOMPARE(model.cellText(129, 0), QStringLiteral("128"));
-        QCOMPARE(model.cellText(129, 1), QStringLiteral("HI"));
-        QCOMPARE(model.cellText(129, 21), QStringLiteral("OFF"));
-        QCOMPARE(model.cellText(130, 1), QString());
+            steps << Step{qint16(i % 128), 255, 0, 1, 127, 0, 1, 127, 0, 1, 0};
+        model.load(steps.first(127));
+        QCOMPARE(cellText(model, 128, 21), QStringLiteral("OFF"));
+        QCOMPARE(cellText(model, 129, 21), QString());
+        model.load(steps);
+        QCOMPARE(cellText(model, 129, 0), QStringLiteral("128"));
+        QCOMPARE(cellText(model, 129, 1), QStringLiteral("HI"));
+        QCOMPARE(cellText(model, 129, 21), QStringLiteral("OFF"));
+        QCOMPARE(cellText(model, 130, 1), QString());
         QCOMPARE(model.rowCount(), 128);
         QCOMPARE(model.columnCount(), 21);
     }

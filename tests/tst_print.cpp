@@ -1,6 +1,7 @@
 #include "form1.h"
 #include "parameterlist.h"
 #include "printlist.h"
+#include "steptablemodel.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -194,7 +195,8 @@ class TestPrint : public QObject
         Form1 window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.stepTable() = table;
+        window.stepModel()->load(
+            QList<Step>(table.entries.begin(), table.entries.begin() + table.StepCount));
         QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("Command9")),
                           Qt::LeftButton);
         QVERIFY(window.stepTable().StepCount == table.StepCount &&

@@ -25,7 +25,7 @@ private slots:
     {
         QFETCH(int, value);
         QFETCH(QString, text);
-        QCOMPARE(ThreeDigitText(value), text);
+        QCOMPARE(::threeDigitText(value), text);
     }
 
     // Each row changes the start-up step and gives the line from character index `from` on.

@@ -50,7 +50,7 @@ private slots:
             QVERIFY(writeAll(file, QByteArray(oldFileSize, 'x')));
 
         const StepTable table = tableOf(steps);
-        QVERIFY(WriteSettingsFile(file, table));
+        QVERIFY(writeSettingsFile(file, table));
 
         const QByteArray bytes = readAll(file);
         QCOMPARE(bytes.size(), 3 + 11 * steps);
@@ -76,7 +76,7 @@ private slots:
                     .RepeatCount = 10,
                     .StepFlag = 255};
         table.StepCount = 1;
-        QCOMPARE(SettingsFileBytes(table), QByteArray("KLV\1\2\3\4\5\6\7\x8\x9\xA\xFF"));
+        QCOMPARE(settingsFileBytes(table), QByteArray("KLV\1\2\3\4\5\6\7\x8\x9\xA\xFF"));
     }
 
     void unreadable_data()
@@ -97,7 +97,7 @@ private slots:
             QVERIFY(writeAll(file, fileOf(stepsFor(1))));
             QVERIFY(QFile::setPermissions(file, QFileDevice::WriteOwner));
         }
-        const SettingsFileContents read = ReadSettingsFile(file);
+        const SettingsFileContents read = readSettingsFile(file);
         QCOMPARE(read.error, SettingsFileError::Unreadable);
         QVERIFY(read.steps.isEmpty());
     }
@@ -124,7 +124,7 @@ private slots:
             const QString folder = dir.filePath(QStringLiteral("folder.zzr"));
             QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.zzr")));
             QVERIFY(writeAll(folder + QStringLiteral("/inside"), old));
-            QVERIFY(!WriteSettingsFile(folder, table));
+            QVERIFY(!writeSettingsFile(folder, table));
             QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{"inside"});
             QCOMPARE(readAll(folder + QStringLiteral("/inside")), old);
         } else if (how == u"readonly") {
@@ -132,15 +132,15 @@ private slots:
                 QSKIP("root writes into any directory; the disk-full row covers root");
             QVERIFY(
                 QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
-            const bool written = WriteSettingsFile(target, table);
+            const bool written = writeSettingsFile(target, table);
             QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                   QFileDevice::ExeOwner);
             QVERIFY(!written);
         } else if (how == u"full") {
             const FileSizeLimit limit(old.size());
-            QVERIFY(!WriteSettingsFile(target, table));
+            QVERIFY(!writeSettingsFile(target, table));
         } else {
-            QVERIFY(!WriteSettingsFile(dir.filePath(QStringLiteral("none/new.zzr")), table));
+            QVERIFY(!writeSettingsFile(dir.filePath(QStringLiteral("none/new.zzr")), table));
         }
         QCOMPARE(readAll(target), old);
         const QStringList left =
@@ -162,9 +162,9 @@ private slots:
     {
         QFETCH(QString, file);
         const QByteArray bytes = readAll(file);
-        QCOMPARE(CheckSettingsFileLoad(bytes), QString());
-        const SettingsFileContents fromDisk = ReadSettingsFile(file);
-        const SettingsFileContents inMemory = ParseSettingsFile(bytes);
+        QCOMPARE(checkSettingsFileLoad(bytes), QString());
+        const SettingsFileContents fromDisk = readSettingsFile(file);
+        const SettingsFileContents inMemory = parseSettingsFile(bytes);
         QCOMPARE(fromDisk.error, inMemory.error);
         QCOMPARE(fromDisk.steps, inMemory.steps);
     }

@@ -4,6 +4,7 @@
 #include "gridclicks.h"
 #include "settingsfiletesting.h"
 #include "stepgrid.h"
+#include "steptablemodel.h"
 #include "teststrings.h"
 
 #include <QAbstractButton>
@@ -193,7 +194,7 @@ class TestSettingsFileWindow : public QObject
         m_window->setEditorState(editor);
         click("Command1");
         editor.key[2] = EditorState::Hi;
-        editor.check2 = 1;
+        editor.keyFlag = 1;
         m_window->setEditorState(editor);
         click("Command1");
         clickGridRow(m_window->grid(), 3);
@@ -202,14 +203,7 @@ class TestSettingsFileWindow : public QObject
     }
 
     // Puts steps into the table as a finished program (they must be in KeyData order).
-    void setProgram(const QList<Step> &steps)
-    {
-        StepTable &table = m_window->stepTable();
-        for (int slot = 0; slot < steps.size(); ++slot)
-            table[slot] = steps[slot];
-        table.StepCount = qint16(steps.size());
-        m_window->FillStepGrid();
-    }
+    void setProgram(const QList<Step> &steps) { m_window->stepModel()->load(steps); }
 
 private slots:
     void initTestCase()

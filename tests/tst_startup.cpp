@@ -222,7 +222,7 @@ private slots:
         // The window's face is a fixed-pitch Japanese one: a full-width character takes exactly
         // two half-width columns, and every caption fits its control.
         auto *label = control<QLabel>("Label2_0");
-        QCOMPARE(label->font().family(), JapaneseFixedFamily());
+        QCOMPARE(label->font().family(), japaneseFixedFamily());
         const QFontMetricsF metrics(label->font());
         QVERIFY(metrics.inFontUcs4(0x30EF)); // ワ
         QCOMPARE(metrics.horizontalAdvance(QStringLiteral("ワ")),

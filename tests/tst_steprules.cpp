@@ -1,3 +1,4 @@
+#include "editops.h"
 #include "editorstate.h"
 #include "steprules.h"
 #include "teststrings.h"
@@ -55,7 +56,7 @@ private slots:
     {
         QFETCH(double, percent);
         QFETCH(int, level);
-        QCOMPARE(PercentToLevel(percent), level);
+        QCOMPARE(::percentToLevel(percent), level);
     }
 
     void levelToPercent_data()
@@ -71,13 +72,13 @@ private slots:
     {
         QFETCH(int, level);
         QFETCH(int, percent);
-        QCOMPARE(LevelToPercent(level), percent);
+        QCOMPARE(::levelToPercent(level), percent);
     }
 
     void everyPercentComesBack()
     {
         for (int p = 0; p <= 100; ++p)
-            QCOMPARE(LevelToPercent(PercentToLevel(p)), p);
+            QCOMPARE(::levelToPercent(::percentToLevel(p)), p);
     }
 
     void encodeKey_data()
@@ -94,7 +95,7 @@ private slots:
     void encodeKey()
     {
         QFETCH(EditorState, editor);
-        const Step step = EncodeStep(editor);
+        const Step step = encodeStep(editor);
         QTEST(int(step.KeyData), "keyData");
         QTEST(int(step.KeyMask), "keyMask");
     }
@@ -112,22 +113,23 @@ private slots:
         QTest::newRow("nothing") << EditorState{} << 0 << 0;
         QTest::newRow("ports 1 and 4, wait") << with([](EditorState &e) {
             e.ports = {1, 0, 0, 1};
-            e.check4 = 1;
+            e.waitForEnd = 1;
         }) << 73 << 0;
-        QTest::newRow("instruction 2") << with([](EditorState &e) { e.check3 = 1; }) << 128 << 0;
-        QTest::newRow("increase") << with([](EditorState &e) { e.check5 = 1; }) << 32 << 0;
-        QTest::newRow("decrease") << with([](EditorState &e) { e.check6 = 1; }) << 16 << 0;
+        QTest::newRow("instruction 2")
+            << with([](EditorState &e) { e.instruction2 = 1; }) << 128 << 0;
+        QTest::newRow("increase") << with([](EditorState &e) { e.bitIncrease = 1; }) << 32 << 0;
+        QTest::newRow("decrease") << with([](EditorState &e) { e.bitDecrease = 1; }) << 16 << 0;
         QTest::newRow("flag checked stores 1")
-            << with([](EditorState &e) { e.check2 = 1; }) << 0 << 1;
+            << with([](EditorState &e) { e.keyFlag = 1; }) << 0 << 1;
         QTest::newRow("greyed boxes count as clear") << with([](EditorState &e) {
             e.ports = {2, 2, 2, 2};
-            e.check2 = e.check3 = e.check4 = e.check5 = e.check6 = 2;
+            e.keyFlag = e.instruction2 = e.waitForEnd = e.bitIncrease = e.bitDecrease = 2;
         }) << 0 << 0;
     }
     void encodeControlBits()
     {
         QFETCH(EditorState, editor);
-        const Step step = EncodeStep(editor);
+        const Step step = encodeStep(editor);
         QTEST(int(step.ControlBits), "controlBits");
         QTEST(int(step.StepFlag), "stepFlag");
     }
@@ -135,15 +137,15 @@ private slots:
     void encodeValues()
     {
         // The start-up editor, and the second frame example of the controller's manual.
-        const Step startup = EncodeStep(EditorState{});
+        const Step startup = encodeStep(EditorState{});
         QCOMPARE(startup, (Step{0, 255, 0, 1, 127, 0, 1, 127, 0, 1, 0}));
 
         EditorState e = keys({H, M, L, L, L, L, L});
         e.ports = {1, 0, 0, 0};
-        e.check4 = 1;
-        e.check2 = 1;
+        e.waitForEnd = 1;
+        e.keyFlag = 1;
         e.values = {10, 100, 5, 1, 50, 0, 3};
-        QCOMPARE(EncodeStep(e), (Step{1, 253, 65, 10, 255, 5, 1, 127, 0, 3, 1}));
+        QCOMPARE(encodeStep(e), (Step{1, 253, 65, 10, 255, 5, 1, 127, 0, 3, 1}));
     }
 
     void editorFromStep_data()
@@ -172,8 +174,8 @@ private slots:
         Step full{5, 187, 0xFF, 200, 229, 7, 9, 26, 3, 4, 1};
         EditorState fullEditor = keys({H, L, M, L, L, L, M});
         fullEditor.ports = {1, 1, 1, 1};
-        fullEditor.check2 = fullEditor.check3 = fullEditor.check4 = 1;
-        fullEditor.check5 = fullEditor.check6 = 1;
+        fullEditor.keyFlag = fullEditor.instruction2 = fullEditor.waitForEnd = 1;
+        fullEditor.bitIncrease = fullEditor.bitDecrease = 1;
         fullEditor.values = {200, 90, 7, 9, 10, 3, 4};
         QTest::newRow("every bit") << full << fullEditor << full;
     }
@@ -182,8 +184,8 @@ private slots:
         QFETCH(Step, step);
         QFETCH(EditorState, editor);
         QFETCH(Step, workAfter);
-        QCOMPARE(EditorFromWorkStep(step), editor);
-        QCOMPARE(step, workAfter);
+        QCOMPARE(editorForStep(step), editor);
+        QCOMPARE(stepAsShownInEditor(step), workAfter);
     }
 
     void sort_data()
@@ -208,7 +210,7 @@ private slots:
         for (int i = 0; i < keys.size(); ++i)
             table[table.StepCount++] = keyed(keys[i], 255, 0, labels[i]);
         table[keys.size()] = keyed(0, 0, 0, 99); // past the steps: never moved
-        SortStepTable(table);
+        sortStepTable(table);
         QList<int> result;
         for (int i = 0; i < table.StepCount; ++i)
             result << table[i].Speed1;
@@ -251,17 +253,31 @@ private slots:
     {
         QFETCH(StepTable, table);
         QFETCH(Step, candidate);
-        QTEST(CheckSameKey(table, candidate), "refused");
+        QTEST(conflictsWithTableKeys(table, candidate), "refused");
     }
 
     void maskedInputs()
     {
         StepTable table = tableOf({keyed(0, 251), keyed(0, 123)});
-        QCOMPARE(MaskedInputs(table), 4 | 128);
+        QCOMPARE(::maskedInputs(table), 4 | 128);
         table.StepCount = 1;
-        QCOMPARE(MaskedInputs(table), 4);
+        QCOMPARE(::maskedInputs(table), 4);
         table.StepCount = 0;
-        QCOMPARE(MaskedInputs(table), 0);
+        QCOMPARE(::maskedInputs(table), 0);
+    }
+
+    // A table of 129 steps, which no operation makes, still loses the one deleted, and no slot
+    // past the table's 130 is read.
+    void deleteFrom129Steps()
+    {
+        StepTable table;
+        for (int s = 0; s < 129; ++s)
+            table[s] = Step{qint16(qMin(s, 127)), 255, 0, qint16(s), 0, 0, 0, 0, 0, 0, 0};
+        table.StepCount = 129;
+        QVERIFY(deleteStep(table, 0));
+        QCOMPARE(table.StepCount, 128);
+        QCOMPARE(table[0].Speed1, 1);
+        QCOMPARE(table[127].Speed1, 128);
     }
 };
 

@@ -27,15 +27,15 @@ int main(int argc, char *argv[])
                                (i % 4 == 2 ? ControlBit::WaitForEnd : 0) |
                                (i % 2 ? ControlBit::Instruction2 : 0));
         s.Speed1 = qint16(1 + (i * 7) % 255);
-        s.Level1 = PercentToLevel((i * 13) % 101);
+        s.Level1 = percentToLevel((i * 13) % 101);
         s.Pause1 = qint16((i * 3) % 256);
         s.Speed2 = qint16(1 + (i * 11) % 255);
-        s.Level2 = PercentToLevel(100 - (i * 13) % 101);
+        s.Level2 = percentToLevel(100 - (i * 13) % 101);
         s.Pause2 = qint16((i * 5) % 256);
         s.RepeatCount = qint16(1 + i % 10);
         s.StepFlag = qint16(i % 6 == 0);
     }
-    SortStepTable(table);
+    sortStepTable(table);
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);

@@ -2,51 +2,59 @@
 #include "form1.h"
 
 #include "messagebox.h"
-#include "qtseriallink.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 
-void Form1::setUpDownload()
+void Form1::startDownload()
 {
-    MSComm1 = new QtSerialLink(this);
-    MSComm1->setObjectName(QStringLiteral("MSComm1"));
-    m_download = new SettingsDownload(*MSComm1, m_portMapping, m_table, *Timer2, this);
-    connect(Timer2, &QTimer::timeout, this, &Form1::timer2Tick);
-    connect(m_download, &SettingsDownload::statusChanged, Text8, &QLineEdit::setText);
-    connect(m_download, &SettingsDownload::lineChanged, this, &Form1::showLineState);
-    connect(m_download, &SettingsDownload::finished, this, &Form1::downloadEnded);
-}
-
-void Form1::download()
-{
-    Command2->setEnabled(false);
-    Text8->clear();
+    m_downloadButton->setEnabled(false);
+    m_portStatus->clear();
     m_download->start();
-}
-
-void Form1::timer2Tick()
-{
-    m_download->raiseReplyTimeout();
 }
 
 void Form1::showLineState(bool open)
 {
-    QPalette pal = Text9->palette();
+    QPalette pal = m_portState->palette();
     pal.setColor(QPalette::Base,
                  open ? QColor(0, 255, 0) : QApplication::palette().color(QPalette::Button));
-    Text9->setPalette(pal);
-    Text9->setText(open ? QStringLiteral("Open") : QStringLiteral("Close"));
+    m_portState->setPalette(pal);
+    m_portState->setText(open ? QStringLiteral("Open") : QStringLiteral("Close"));
+}
+
+void Form1::transferStarted(int total)
+{
+    // The steps sent are a copy, but nothing that changes the table or opens a dialog on it runs
+    // while they go out; the editor stays usable.
+    for (std::size_t i = 0; i < m_lockedDuringTransfer.size(); ++i) {
+        m_enabledBeforeTransfer[i] = m_lockedDuringTransfer[i]->isEnabled();
+        m_lockedDuringTransfer[i]->setEnabled(false);
+    }
+    m_lockedForTransfer = true;
+    m_downloadProgress->setRange(0, total);
+    m_downloadProgress->setValue(0);
+    m_downloadProgress->setVisible(total > 0);
+}
+
+void Form1::showStepsTaken(int taken)
+{
+    m_downloadProgress->setValue(taken);
 }
 
 void Form1::downloadEnded(SettingsDownload::Outcome outcome)
 {
+    if (m_lockedForTransfer) {
+        m_lockedForTransfer = false;
+        m_downloadProgress->hide();
+        for (std::size_t i = 0; i < m_lockedDuringTransfer.size(); ++i)
+            m_lockedDuringTransfer[i]->setEnabled(m_enabledBeforeTransfer[i]);
+    }
     if (outcome == SettingsDownload::Outcome::Completed)
-        ShowMessage(this, QStringLiteral("設定終了しました。"));
+        showMessage(this, QStringLiteral("設定終了しました。"));
     else if (outcome == SettingsDownload::Outcome::NoReply ||
              outcome == SettingsDownload::Outcome::Refused)
-        ShowMessage(this, QStringLiteral("設定に失敗しました。"));
-    Command2->setEnabled(true);
+        showMessage(this, QStringLiteral("設定に失敗しました。"));
+    m_downloadButton->setEnabled(true);
 }

@@ -4,78 +4,64 @@
 #include "editops.h"
 #include "messagebox.h"
 #include "stepgrid.h"
-#include "steprules.h"
-
-namespace {
-
-constexpr int FirstDataRow = StepGrid::HeaderRows;
-constexpr int LastDataRow = FirstDataRow + StepTable::MaxSteps - 1;
-
-} // namespace
+#include "steptablemodel.h"
 
 void Form1::addStep()
 {
-    m_workStep = EncodeStep(editorState());
-    const AddResult result = AddStep(m_table, m_workStep);
+    m_workStep = encodeStep(editorState());
+    const AddResult result = m_steps->add(m_workStep);
     if (result != AddResult::Added)
-        ShowMessage(this, AddMessage(result));
-    if (result == AddResult::SameKey)
-        return; // nothing changed, and the grid is left as it is
-    if (result != AddResult::DoubleBitCondition)
+        showMessage(this, addMessage(result));
+    if (result == AddResult::Added || result == AddResult::TableFull)
         lockMaskedWires(false);
-    SortStepTable(m_table);
-    FillStepGrid();
 }
 
 void Form1::updateStep()
 {
-    const UpdateResult result = UpdateStep(m_table, m_selectedRow, editorState(), m_workStep);
-    if (result == UpdateResult::Updated) {
-        SortStepTable(m_table);
-        FillStepGrid();
+    if (!m_selectedSlot)
+        return; // no row clicked yet
+    const UpdateOutcome outcome = m_steps->update(*m_selectedSlot, editorState(), m_workStep);
+    m_workStep = outcome.workStep;
+    if (outcome.result == UpdateResult::Updated)
         return;
-    }
-    if (result != UpdateResult::NothingSelected)
-        ShowMessage(this, UpdateMessage(result));
-    if (result == UpdateResult::KeyChanged)
-        WorkStepToEditor(); // the stored key, and the values the editor last loaded
+    showMessage(this, updateMessage(outcome.result));
+    if (outcome.result == UpdateResult::KeyChanged)
+        showWorkStepInEditor(); // the stored key, and the values the editor last loaded
 }
 
 void Form1::deleteStep()
 {
-    if (!DeleteStep(m_table, MSFlexGrid1->currentRow() - FirstDataRow))
+    if (!m_steps->remove(m_grid->currentSlot()))
         return;
-    SortStepTable(m_table);
     lockMaskedWires(true);
-    BlankRowAfterLast();
-    FillStepGrid();
+    highlightRowAfterLast();
 }
 
-void Form1::gridClicked(int mouseRow)
+void Form1::selectClickedStep(std::optional<int> clickedSlot)
 {
-    highlightCurrentRow();
-    const RowSelection selection = SelectGridRow(m_table, mouseRow);
-    if (selection.outOfRange)
-        ShowMessage(this, EditMessage::outOfRange());
-    m_selectedRow = qint16(selection.row);
-    m_workStep = m_table[selection.row - FirstDataRow];
-    WorkStepToEditor();
+    m_grid->selectCurrentRow();
+    const ClickedStep clicked = stepForGridClick(stepTable(), clickedSlot);
+    if (clicked.outOfRange)
+        showMessage(this, EditMessage::outOfRange());
+    m_selectedSlot = clicked.slot;
+    m_workStep = stepTable()[clicked.slot];
+    showWorkStepInEditor();
 }
 
 void Form1::clearTable()
 {
-    // The editor, SelectedRow and WorkStep keep what they hold; Load relies on that too.
-    MSFlexGrid1->setCurrentCell(FirstDataRow, 1);
-    highlightCurrentRow();
-    m_table.clear();
-    FillStepGrid();
+    // The editor, the selected step and the working step keep what they hold; Load relies on
+    // that too.
+    m_grid->setCurrentCell(0, 1);
+    m_grid->selectCurrentRow();
+    m_steps->clear();
     for (int wire = 1; wire <= 6; ++wire)
         setWireEnabled(wire, true);
 }
 
 void Form1::lockMaskedWires(bool enableUnmasked)
 {
-    const int masked = MaskedWires(m_table);
+    const int masked = maskedWires(stepTable());
     for (int wire = 1; wire <= 6; ++wire) {
         if (masked & (1 << (wire - 1)))
             setWireEnabled(wire, false);
@@ -84,15 +70,10 @@ void Form1::lockMaskedWires(bool enableUnmasked)
     }
 }
 
-void Form1::highlightCurrentRow()
+void Form1::highlightRowAfterLast()
 {
-    MSFlexGrid1->selectCurrentRow();
-}
-
-void Form1::BlankRowAfterLast()
-{
-    // Only a table of 129 steps, loaded from a file, has no row after its last step; the last
-    // row stands in for it then.
-    MSFlexGrid1->setCurrentCell(qMin(m_table.StepCount + FirstDataRow, LastDataRow), 1);
-    highlightCurrentRow();
+    // Only a table of 129 steps, which no operation can make, would have no row after its last
+    // step; the last row stands in for it then.
+    m_grid->setCurrentCell(qMin<int>(stepTable().StepCount, m_steps->rowCount() - 1), 1);
+    m_grid->selectCurrentRow();
 }

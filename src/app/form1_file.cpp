@@ -3,6 +3,7 @@
 
 #include "messagebox.h"
 #include "settingsfile.h"
+#include "steptablemodel.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -49,15 +50,15 @@ QString askSettingsFilePath(QWidget *parent, FileDialogKind kind)
 
 void Form1::saveFile()
 {
-    if (m_table.StepCount == 0) {
-        ShowMessage(this, QStringLiteral("保存するデータがありません。"));
+    if (stepTable().StepCount == 0) {
+        showMessage(this, QStringLiteral("保存するデータがありません。"));
         return;
     }
     const QString path = askSettingsFilePath(this, FileDialogKind::Save);
     if (path.isEmpty())
         return;
-    if (!WriteSettingsFile(path, m_table))
-        ShowMessage(this, QStringLiteral("ファイルを保存できませんでした。"));
+    if (!writeSettingsFile(path, stepTable()))
+        showMessage(this, QStringLiteral("ファイルを保存できませんでした。"));
 }
 
 void Form1::loadFile()
@@ -66,18 +67,17 @@ void Form1::loadFile()
     if (path.isEmpty())
         return;
     // The whole file is checked before anything changes, so a refused file loses nothing.
-    const SettingsFileContents file = ReadSettingsFile(path);
+    const SettingsFileContents file = readSettingsFile(path);
     switch (file.error) {
     case SettingsFileError::WrongFile:
-        ShowMessage(this, QStringLiteral("ファイルが違います。"));
+        showMessage(this, QStringLiteral("ファイルが違います。"));
         return;
     case SettingsFileError::Unreadable:
-        ShowMessage(this, QStringLiteral("ファイルを読み込めませんでした。"));
+        showMessage(this, QStringLiteral("ファイルを読み込めませんでした。"));
         return;
     case SettingsFileError::None:
         break;
     }
     clearTable();
-    PutStepsInTable(m_table, file.steps);
-    FillStepGrid();
+    m_steps->load(file.steps);
 }

@@ -17,10 +17,10 @@ void Form1::printList()
     // The whole list is always printed, so page ranges are not offered.
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     if (dialog.exec() != QDialog::Accepted) {
-        ShowMessage(this, cancelled);
+        showMessage(this, cancelled);
         return;
     }
-    ShowMessage(this, QStringLiteral("設定した内容で印刷します"));
-    if (!printParameterList(printer, m_table))
-        ShowMessage(this, cancelled);
+    showMessage(this, QStringLiteral("設定した内容で印刷します"));
+    if (!printParameterList(printer, stepTable()))
+        showMessage(this, cancelled);
 }

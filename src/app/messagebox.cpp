@@ -2,7 +2,7 @@
 
 #include <QMessageBox>
 
-void ShowMessage(QWidget *parent, const QString &text)
+void showMessage(QWidget *parent, const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("KLV-90"), text, QMessageBox::Ok, parent);
     box.exec();

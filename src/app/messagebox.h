@@ -4,4 +4,4 @@ class QString;
 class QWidget;
 
 // Every message of the tool: the text, an OK button only and the caption "KLV-90". Modal.
-void ShowMessage(QWidget *parent, const QString &text);
+void showMessage(QWidget *parent, const QString &text);

@@ -1,6 +1,6 @@
 #include "stepgrid.h"
 
-#include "stepgridmodel.h"
+#include "steptablemodel.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -46,7 +46,7 @@ void TwoRowHeader::paintSection(QPainter *painter, const QRect &rect, int logica
     const QRect rows[2] = {
         QRect(rect.left(), rect.top(), rect.width(), half),
         QRect(rect.left(), rect.top() + half, rect.width(), rect.height() - half)};
-    const int roles[2] = {StepGridModel::HeaderRow0Role, StepGridModel::HeaderRow1Role};
+    const int roles[2] = {StepTableModel::HeaderRow0Role, StepTableModel::HeaderRow1Role};
     for (int r = 0; r < 2; ++r) {
         QStyleOptionHeader opt;
         initStyleOption(&opt);
@@ -69,11 +69,9 @@ void TwoRowHeader::mouseReleaseEvent(QMouseEvent *event)
         emit headerRowClicked(headerRowAt(event->position().toPoint().y()));
 }
 
-StepGrid::StepGrid(StepGridModel *model, QWidget *parent)
-    : QTableView(parent), m_model(model), m_header(new TwoRowHeader(this))
+StepGrid::StepGrid(QWidget *parent) : QTableView(parent), m_header(new TwoRowHeader(this))
 {
     setHorizontalHeader(m_header);
-    setModel(model);
     setItemDelegate(new NoFocusDelegate(this));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -96,49 +94,60 @@ StepGrid::StepGrid(StepGridModel *model, QWidget *parent)
     setPalette(pal);
 
     connect(this, &QTableView::clicked, this,
-            [this](const QModelIndex &index) { emit rowClicked(index.row() + HeaderRows); });
-    connect(numbers, &QHeaderView::sectionClicked, this,
-            [this](int section) { emit rowClicked(section + HeaderRows); });
-    connect(m_header, &TwoRowHeader::headerRowClicked, this, &StepGrid::rowClicked);
+            [this](const QModelIndex &index) { emit stepRowClicked(index.row()); });
+    connect(numbers, &QHeaderView::sectionClicked, this, &StepGrid::stepRowClicked);
+    connect(m_header, &TwoRowHeader::headerRowClicked, this, &StepGrid::headerClicked);
 }
 
-int StepGrid::currentRow() const
+void StepGrid::showTable(StepTableModel *model, int rowHeight)
 {
-    return currentIndex().row() + HeaderRows;
-}
-
-void StepGrid::setCurrentCell(int row, int column)
-{
-    selectionModel()->setCurrentIndex(m_model->index(row - HeaderRows, column - 1),
-                                      QItemSelectionModel::NoUpdate);
-}
-
-void StepGrid::selectCurrentRow()
-{
-    const int viewRow = currentIndex().row();
-    const QItemSelection row(m_model->index(viewRow, 0),
-                             m_model->index(viewRow, m_model->columnCount() - 1));
-    selectionModel()->select(row, QItemSelectionModel::ClearAndSelect);
-}
-
-QString StepGrid::cellText(int row, int column) const
-{
-    return m_model->cellText(row, column);
-}
-
-void StepGrid::layoutCells(int rowHeight)
-{
+    setModel(model);
     QHeaderView *numbers = verticalHeader();
     numbers->setMinimumSectionSize(1);
     numbers->setDefaultSectionSize(rowHeight);
     m_header->setMinimumSectionSize(1);
     m_header->setFixedHeight(2 * rowHeight);
 
-    const int columns = m_model->columnCount() + 1;
+    const int columns = model->columnCount() + 1;
     const int available = width() - 2 * frameWidth() - verticalScrollBar()->sizeHint().width();
     const int base = available / columns;
     const int extra = available - base * columns; // one more pixel for the first few columns
     numbers->setFixedWidth(base + (extra > 0 ? 1 : 0));
     for (int c = 1; c < columns; ++c)
         setColumnWidth(c - 1, base + (c < extra ? 1 : 0));
+}
+
+int StepGrid::currentSlot() const
+{
+    return currentIndex().row();
+}
+
+void StepGrid::setCurrentCell(int slot, int column)
+{
+    selectionModel()->setCurrentIndex(model()->index(slot, column - 1),
+                                      QItemSelectionModel::NoUpdate);
+}
+
+void StepGrid::selectCurrentRow()
+{
+    const int slot = currentSlot();
+    const QItemSelection row(model()->index(slot, 0),
+                             model()->index(slot, model()->columnCount() - 1));
+    selectionModel()->select(row, QItemSelectionModel::ClearAndSelect);
+}
+
+QString StepGrid::cellText(int row, int column) const
+{
+    if (row < 0 || row >= HeaderRows + model()->rowCount() || column < 0 ||
+        column > model()->columnCount())
+        return {};
+    if (row < HeaderRows) {
+        if (column == 0)
+            return {};
+        const int role = row == 0 ? StepTableModel::HeaderRow0Role : StepTableModel::HeaderRow1Role;
+        return model()->headerData(column - 1, Qt::Horizontal, role).toString();
+    }
+    if (column == 0)
+        return model()->headerData(row - HeaderRows, Qt::Vertical).toString();
+    return model()->index(row - HeaderRows, column - 1).data().toString();
 }

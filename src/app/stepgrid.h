@@ -3,7 +3,7 @@
 #include <QHeaderView>
 #include <QTableView>
 
-class StepGridModel;
+class StepTableModel;
 
 // The grid's two header rows, painted one above the other in each section. A click reports
 // which of the two rows is under the pointer.
@@ -24,35 +24,40 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 };
 
-// MSFlexGrid1: the step grid in the grid's own row and column numbers. Rows 0 and 1 are the
-// header rows, row r >= 2 the view's row r - 2; column 0 is the step-number column (the
-// vertical header), column c >= 1 the view's column c - 1.
+// The step grid over the step table's model. The grid has its own row numbers: rows 0 and 1 are
+// the two header rows, row r >= 2 shows slot r - 2; column 0 is the step-number column (the
+// vertical header), column c >= 1 the model's column c - 1. Only this widget knows that.
 class StepGrid : public QTableView
 {
     Q_OBJECT
 public:
     static constexpr int HeaderRows = 2;
 
-    explicit StepGrid(StepGridModel *model, QWidget *parent = nullptr);
+    explicit StepGrid(QWidget *parent = nullptr);
 
-    // The row of the grid's current cell (2..129).
-    int currentRow() const;
-    // Makes (row 2..129, column 1..21) the current cell, leaving the selection as it is.
-    void setCurrentCell(int row, int column);
+    // Shows the table, with rows of the given height; the 22 columns share the width beside
+    // the scroll bar equally.
+    void showTable(StepTableModel *model, int rowHeight);
+
+    // The slot of the current row (0..127), and the grid row number of it (2..129).
+    int currentSlot() const;
+    int currentRow() const { return currentSlot() + HeaderRows; }
+    // Makes (slot, grid column 1..21) the current cell, leaving the selection as it is.
+    void setCurrentCell(int slot, int column);
     // Selects columns 1 to 21 of the current row.
     void selectCurrentRow();
     // The grid's text of cell (row, column), header rows and step numbers included.
     QString cellText(int row, int column) const;
-    // Rows of the given height; the 22 columns share the width beside the scroll bar equally.
-    void layoutCells(int rowHeight);
+    // The grid row number that shows slot.
+    static int rowOfSlot(int slot) { return slot + HeaderRows; }
 
     TwoRowHeader *twoRowHeader() const { return m_header; }
 
 signals:
-    // A click on the grid; row is the grid row under the pointer, 0 or 1 on a header row.
-    void rowClicked(int row);
+    // A click on a step row (a data cell or its number), and on one of the header rows.
+    void stepRowClicked(int slot);
+    void headerClicked();
 
 private:
-    StepGridModel *m_model;
     TwoRowHeader *m_header;
 };

@@ -9,7 +9,7 @@ constexpr int MoreOnBoardFirst = 25; // ttyS4 .. ttyS9
 
 } // namespace
 
-QString PlatformPortName(int portNumber)
+QString platformPortName(int portNumber)
 {
 #ifdef Q_OS_WIN
     return QStringLiteral("COM%1").arg(portNumber);

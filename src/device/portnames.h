@@ -9,4 +9,4 @@ using PortMapping = std::function<QString(int portNumber)>;
 
 // The platform's mapping: COMn on Windows. Elsewhere 1-4 are /dev/ttyS0-3, 5-14 /dev/ttyUSB0-9,
 // 15-24 /dev/ttyACM0-9 and 25-30 /dev/ttyS4-9.
-QString PlatformPortName(int portNumber);
+QString platformPortName(int portNumber);

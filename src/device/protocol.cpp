@@ -1,6 +1,6 @@
 #include "protocol.h"
 
-QByteArray StepFrame(const Step &step)
+QByteArray stepFrame(const Step &step)
 {
     QByteArray frame(Protocol::FrameSize, '\0');
     int sum = 0;

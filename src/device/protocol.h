@@ -22,4 +22,4 @@ inline QByteArray endOfDownload()
 
 // The frame that carries one step: the eleven fields as bytes in record order, their sum modulo
 // 256, and a zero byte.
-QByteArray StepFrame(const Step &step);
+QByteArray stepFrame(const Step &step);

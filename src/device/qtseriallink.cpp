@@ -2,11 +2,10 @@
 
 #include "protocol.h"
 
-#include <QDeadlineTimer>
-
 QtSerialLink::QtSerialLink(QObject *parent) : SerialLink(parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &SerialLink::readyRead);
+    connect(&m_port, &QSerialPort::bytesWritten, this, &SerialLink::bytesWritten);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialLink::portError);
 }
 
@@ -41,19 +40,12 @@ bool QtSerialLink::write(const QByteArray &bytes)
         emit failed();
         return false;
     }
-    const QDeadlineTimer deadline(WriteWaitMs);
-    while (m_port.isOpen() && m_port.bytesToWrite() > 0) {
-        if (deadline.hasExpired()) {
-            // The device does not take the bytes: as good as gone.
-            close();
-            emit failed();
-            break;
-        }
-        m_port.waitForBytesWritten(int(deadline.remainingTime()));
-    }
-    if (m_port.error() == QSerialPort::TimeoutError)
-        m_port.clearError();
-    return m_port.isOpen();
+    return true;
+}
+
+qint64 QtSerialLink::bytesToWrite() const
+{
+    return m_port.isOpen() ? m_port.bytesToWrite() : 0;
 }
 
 QByteArray QtSerialLink::readAll()

@@ -4,7 +4,7 @@
 
 #include <QSerialPort>
 
-// A serial link over Qt's serial port: a COM port, a tty device or a pseudo-terminal.
+// A serial link over Qt's serial port: a tty device or a pseudo-terminal.
 class QtSerialLink : public SerialLink
 {
     Q_OBJECT
@@ -14,15 +14,16 @@ public:
     bool open(const QString &portName) override;
     bool isOpen() const override;
     bool write(const QByteArray &bytes) override;
+    qint64 bytesToWrite() const override;
     QByteArray readAll() override;
-    bool waitForReadyRead(int msecs) override;
     void close() override;
+
+    // Blocks until more bytes arrive, at most msecs, for callers without an event loop. False
+    // on timeout, which leaves the link open, or when the device fails.
+    bool waitForReadyRead(int msecs);
 
 private:
     void portError(QSerialPort::SerialPortError error);
-
-    // How long the device may take to accept the bytes of one write.
-    static constexpr int WriteWaitMs = 1000;
 
     QSerialPort m_port;
 };

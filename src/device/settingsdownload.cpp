@@ -3,38 +3,41 @@
 #include "protocol.h"
 #include "seriallink.h"
 
-#include <QDeadlineTimer>
 #include <QTimer>
 
 SettingsDownload::SettingsDownload(SerialLink &link, PortMapping portMapping,
-                                   const StepTable &table, QTimer &replyTimer, QObject *parent)
+                                   const StepTable &table, QObject *parent)
     : QObject(parent), m_link(link), m_portMapping(std::move(portMapping)), m_table(table),
-      m_replyTimer(replyTimer)
+      m_replyTimer(new QTimer(this))
 {
-    // A coarse timer may fire a little early; the controller has its full 500 ms.
-    m_replyTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_link, &SerialLink::readyRead, this, &SettingsDownload::greetingPass);
+    m_replyTimer->setObjectName(QStringLiteral("Timer2"));
+    m_replyTimer->setSingleShot(true);
+    m_replyTimer->setInterval(100); // idle; each wait arms it with its own time
+    // A coarse timer may fire a little early; the controller has its full time.
+    m_replyTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_replyTimer, &QTimer::timeout, this, &SettingsDownload::replyOverdue);
+    connect(&m_link, &SerialLink::readyRead, this, &SettingsDownload::dataArrived);
+    connect(&m_link, &SerialLink::bytesWritten, this, &SettingsDownload::endWritten);
+    connect(&m_link, &SerialLink::failed, this, &SettingsDownload::linkFailed);
+}
+
+SettingsDownload::~SettingsDownload()
+{
+    abandon();
 }
 
 void SettingsDownload::start()
 {
     if (isRunning())
         return;
-    m_replyTimer.stop();
-    m_portNumber = FirstPort;
+    m_replyTimer->stop();
     if (m_link.isOpen()) {
         // Not ours to touch: nothing is sent and the port stays open.
         emit statusChanged(QStringLiteral("ポートオープン中"));
         emit finished(Outcome::AlreadyOpen);
         return;
     }
-    searchPorts();
-}
-
-void SettingsDownload::raiseReplyTimeout()
-{
-    ReplyTimeoutFlag = true;
-    greetingPass();
+    searchFrom(FirstPort);
 }
 
 void SettingsDownload::abandon()
@@ -42,58 +45,91 @@ void SettingsDownload::abandon()
     if (!isRunning())
         return;
     m_phase = Phase::Idle;
-    m_replyTimer.stop();
+    m_replyTimer->stop();
     m_link.close();
 }
 
-void SettingsDownload::searchPorts()
+void SettingsDownload::searchFrom(int portNumber)
 {
     // A port that does not open costs nothing; the first one that opens is greeted.
-    while (m_portNumber <= LastPort) {
+    for (m_portNumber = portNumber; m_portNumber <= LastPort; ++m_portNumber) {
         if (m_link.open(m_portMapping(m_portNumber))) {
-            greet();
+            m_phase = Phase::Greeting;
+            m_received.clear();
+            m_replyTimer->start(GreetingWaitMs);
+            // A failing write closes the port; the greeting then simply times out.
+            m_link.write(Protocol::greeting());
             return;
         }
-        ++m_portNumber;
-        emit statusChanged(QString::number(m_portNumber));
+        emit statusChanged(QString::number(m_portNumber + 1));
     }
     m_phase = Phase::Idle;
-    m_replyTimer.stop();
     emit statusChanged(QStringLiteral("KLV-90は見つかりません。"));
     emit finished(Outcome::NotFound);
 }
 
-void SettingsDownload::greet()
+void SettingsDownload::dataArrived()
 {
-    m_phase = Phase::Greeting;
-    ReplyTimeoutFlag = false;
-    m_received.clear();
-    m_replyTimer.start(GreetingWaitMs);
-    // A failing write closes the port; the greeting then simply times out.
-    m_link.write(Protocol::greeting());
-}
-
-void SettingsDownload::greetingPass()
-{
-    if (m_phase != Phase::Greeting)
+    const QByteArray bytes = m_link.readAll();
+    switch (m_phase) {
+    case Phase::Greeting:
+        m_received.append(bytes);
+        if (!m_received.contains(Reply::Welcome))
+            return;
+        m_replyTimer->stop();
+        m_phase = Phase::Connected;
+        emit lineChanged(true);
+        emit statusChanged(QStringLiteral("ポートオープン"));
+        // The window shows the open line before the first frame goes out.
+        QMetaObject::invokeMethod(this, &SettingsDownload::transfer, Qt::QueuedConnection);
         return;
-    m_received.append(m_link.readAll());
-    // The timeout is tested first: a greeting that comes with it is too late.
-    if (ReplyTimeoutFlag) {
-        ++m_portNumber;
-        emit statusChanged(QString::number(m_portNumber));
-        m_link.close();
-        searchPorts();
+    case Phase::Transferring:
+        m_received.append(bytes);
+        switch (m_received.acknowledgement()) {
+        case Acknowledgement::None:
+            return;
+        case Acknowledgement::Refused:
+            if (m_sends >= MaxSends)
+                end(Outcome::Refused);
+            else
+                sendFrame();
+            return;
+        case Acknowledgement::Taken:
+            ++m_stepIndex;
+            emit stepsTaken(m_stepIndex, int(m_steps.size()));
+            sendNextStepOrEnd();
+            return;
+        }
+        return;
+    default:
+        // Nothing is awaited; what comes is dropped.
         return;
     }
-    if (!m_received.contains(Reply::Welcome))
+}
+
+void SettingsDownload::replyOverdue()
+{
+    switch (m_phase) {
+    case Phase::Greeting:
+        // Whatever arrived with the tick is too late: the next port is tried.
+        m_link.close();
+        emit statusChanged(QString::number(m_portNumber + 1));
+        searchFrom(m_portNumber + 1);
         return;
-    m_replyTimer.stop();
-    m_phase = Phase::Connected;
-    emit lineChanged(true);
-    emit statusChanged(QStringLiteral("ポートオープン"));
-    // The window's pending events run once before the transfer, so it shows the open line.
-    QMetaObject::invokeMethod(this, &SettingsDownload::transfer, Qt::QueuedConnection);
+    case Phase::Transferring:
+    case Phase::Ending:
+        end(Outcome::NoReply);
+        return;
+    default:
+        return;
+    }
+}
+
+void SettingsDownload::linkFailed()
+{
+    // During the greeting a failed port is passed over when its time is up.
+    if (isTransferring())
+        end(Outcome::NoReply);
 }
 
 void SettingsDownload::transfer()
@@ -101,61 +137,61 @@ void SettingsDownload::transfer()
     if (m_phase != Phase::Connected)
         return;
     m_phase = Phase::Transferring;
-    Outcome outcome = sendSteps();
-    // "END" would let the controller take a partial program: it follows only a full transfer.
-    if (outcome == Outcome::Completed && !m_link.write(Protocol::endOfDownload()))
-        outcome = Outcome::NoReply;
-    switch (outcome) {
-    case Outcome::Completed:
-        end(outcome, QStringLiteral("ポートクローズ"));
-        break;
-    case Outcome::Refused:
-        end(outcome, QStringLiteral("KLV-90がデータを受け付けません。"));
-        break;
-    default:
-        end(outcome, QStringLiteral("KLV-90が応答しません。"));
-        break;
-    }
-}
-
-SettingsDownload::Outcome SettingsDownload::sendSteps()
-{
-    // The count is taken once; each slot is read just before its frame is built.
+    // The count is capped as a guard: the table never holds more steps.
     const int count = qMin<int>(m_table.StepCount, StepTable::MaxSteps);
-    for (int n = 0; n < count; ++n) {
-        const QByteArray frame = StepFrame(m_table[n]);
-        Acknowledgement answer = Acknowledgement::Refused;
-        for (int send = 1; send <= MaxSends && answer == Acknowledgement::Refused; ++send) {
-            if (!m_link.write(frame))
-                return Outcome::NoReply;
-            m_received.clear();
-            answer = awaitAcknowledgement();
-        }
-        if (answer == Acknowledgement::None)
-            return Outcome::NoReply;
-        if (answer == Acknowledgement::Refused)
-            return Outcome::Refused;
-    }
-    return Outcome::Completed;
+    m_steps = QList<Step>(m_table.entries.begin(), m_table.entries.begin() + count);
+    m_stepIndex = 0;
+    emit transferStarted(count);
+    sendNextStepOrEnd();
 }
 
-Acknowledgement SettingsDownload::awaitAcknowledgement()
+void SettingsDownload::sendNextStepOrEnd()
 {
-    const QDeadlineTimer deadline(ReplyWaitMs);
-    for (;;) {
-        m_received.append(m_link.readAll());
-        const Acknowledgement answer = m_received.acknowledgement();
-        if (answer != Acknowledgement::None || !m_link.isOpen() || deadline.hasExpired())
-            return answer;
-        m_link.waitForReadyRead(int(deadline.remainingTime()));
+    if (m_stepIndex < m_steps.size()) {
+        m_sends = 0;
+        sendFrame();
+        return;
     }
+    // "END" follows only a full transfer, so the controller never takes a partial program.
+    m_phase = Phase::Ending;
+    if (!m_link.write(Protocol::endOfDownload()))
+        return end(Outcome::NoReply);
+    m_replyTimer->start(ReplyWaitMs);
+    endWritten();
 }
 
-void SettingsDownload::end(Outcome outcome, const QString &status)
+void SettingsDownload::sendFrame()
 {
+    ++m_sends;
+    if (!m_link.write(stepFrame(m_steps[m_stepIndex])))
+        return end(Outcome::NoReply);
+    m_received.clear();
+    m_replyTimer->start(ReplyWaitMs);
+}
+
+void SettingsDownload::endWritten()
+{
+    // The port is closed only once "END" is on the line; closing drops what is still queued.
+    if (m_phase == Phase::Ending && m_link.bytesToWrite() == 0)
+        end(Outcome::Completed);
+}
+
+void SettingsDownload::end(Outcome outcome)
+{
+    m_replyTimer->stop();
     m_link.close();
     m_phase = Phase::Idle;
-    emit statusChanged(status);
+    switch (outcome) {
+    case Outcome::Completed:
+        emit statusChanged(QStringLiteral("ポートクローズ"));
+        break;
+    case Outcome::Refused:
+        emit statusChanged(QStringLiteral("KLV-90がデータを受け付けません。"));
+        break;
+    default:
+        emit statusChanged(QStringLiteral("KLV-90が応答しません。"));
+        break;
+    }
     emit lineChanged(false);
     emit finished(outcome);
 }

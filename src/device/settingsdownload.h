@@ -4,16 +4,18 @@
 #include "receivetext.h"
 #include "step.h"
 
+#include <QList>
 #include <QObject>
 
 class QTimer;
 class SerialLink;
 
-// Sends the step table to the controller: finds it by its greeting on port numbers 1 to 30, sends
-// one frame per step, each acknowledged, and closes with "END".
+// Sends the step table to the controller: finds it by its greeting on port numbers 1 to 30,
+// sends one frame per step, each acknowledged, and closes with "END".
 //
-// The greeting wait runs on the event loop, so the window stays usable; the step transfer runs
-// to its end without yielding, so the table cannot change under it. Every wait is bounded.
+// Everything runs on the event loop, driven by the link's signals and one reply timer, so the
+// program stays responsive throughout. The steps sent are a copy of the table taken when the
+// controller has answered the greeting. Every wait is bounded.
 class SettingsDownload : public QObject
 {
     Q_OBJECT
@@ -33,19 +35,21 @@ public:
     static constexpr int ReplyWaitMs = 1000;
     static constexpr int MaxSends = 10;
 
-    // replyTimer is the window's reply timer: armed for each greeting, its tick goes to
-    // raiseReplyTimeout().
+    // table is read when the controller has answered the greeting.
     SettingsDownload(SerialLink &link, PortMapping portMapping, const StepTable &table,
-                     QTimer &replyTimer, QObject *parent = nullptr);
+                     QObject *parent = nullptr);
+    ~SettingsDownload() override;
 
     bool isRunning() const { return m_phase != Phase::Idle; }
+    // Whether steps are being sent (from the controller's greeting to the end).
+    bool isTransferring() const
+    {
+        return m_phase == Phase::Transferring || m_phase == Phase::Ending;
+    }
 
-    // Starts a download; progress comes as statusChanged() and lineChanged(), the end as
-    // finished().
+    // Starts a download; progress comes as the signals below, the end as finished().
     void start();
-    // The reply timer's tick: the greeting wait ends with a timeout on its next pass.
-    void raiseReplyTimeout();
-    // Ends a download at once, for a window that is closing: the timer stops, the port closes,
+    // Ends a download at once, for a program that is closing: the timer stops, the port closes,
     // nothing more is sent or reported.
     void abandon();
 
@@ -54,26 +58,35 @@ signals:
     void statusChanged(const QString &text);
     // The line to the controller was opened after its greeting, or closed again.
     void lineChanged(bool open);
+    // The controller answered; total steps are about to be sent.
+    void transferStarted(int total);
+    // The controller took another step.
+    void stepsTaken(int taken, int total);
     void finished(SettingsDownload::Outcome outcome);
 
 private:
-    enum class Phase { Idle, Greeting, Connected, Transferring };
+    enum class Phase { Idle, Greeting, Connected, Transferring, Ending };
 
-    void searchPorts();
-    void greet();
-    void greetingPass();
+    void searchFrom(int portNumber);
+    void dataArrived();
+    void replyOverdue();
+    void linkFailed();
     void transfer();
-    Outcome sendSteps();
-    Acknowledgement awaitAcknowledgement();
-    void end(Outcome outcome, const QString &status);
+    void sendFrame();
+    void sendNextStepOrEnd();
+    void endWritten();
+    void end(Outcome outcome);
 
     SerialLink &m_link;
     PortMapping m_portMapping;
     const StepTable &m_table;
-    QTimer &m_replyTimer;
+    // Timer2: the greeting's 500 ms, then each frame's reply wait.
+    QTimer *m_replyTimer;
 
     Phase m_phase = Phase::Idle;
     int m_portNumber = FirstPort;
-    bool ReplyTimeoutFlag = false;
     ReceiveText m_received;
+    QList<Step> m_steps; // the copy being sent
+    int m_stepIndex = 0;
+    int m_sends = 0; // sends of the current frame
 };

@@ -13,7 +13,7 @@ constexpr char Magic[MagicSize] = {'K', 'L', 'V'};
 
 } // namespace
 
-QByteArray SettingsFileBytes(const StepTable &table)
+QByteArray settingsFileBytes(const StepTable &table)
 {
     QByteArray bytes(Magic, MagicSize);
     bytes.reserve(MagicSize + RecordSize * table.StepCount);
@@ -24,7 +24,7 @@ QByteArray SettingsFileBytes(const StepTable &table)
     return bytes;
 }
 
-SettingsFileContents ParseSettingsFile(QByteArrayView bytes)
+SettingsFileContents parseSettingsFile(QByteArrayView bytes)
 {
     if (bytes.size() < MagicSize || bytes.first(MagicSize) != QByteArrayView(Magic, MagicSize))
         return {SettingsFileError::WrongFile, {}};
@@ -44,7 +44,7 @@ SettingsFileContents ParseSettingsFile(QByteArrayView bytes)
     return contents;
 }
 
-SettingsFileContents ReadSettingsFile(const QString &path)
+SettingsFileContents readSettingsFile(const QString &path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -60,29 +60,20 @@ SettingsFileContents ReadSettingsFile(const QString &path)
             break;
         bytes += chunk;
     }
-    return ParseSettingsFile(bytes);
+    return parseSettingsFile(bytes);
 }
 
-bool WriteSettingsFile(const QString &path, const StepTable &table)
+bool writeSettingsFile(const QString &path, const StepTable &table)
 {
     QSaveFile file(path);
     // Unbuffered, so a short write (a full disk) shows here: commit() ignores a failing final
     // flush and would put a cut-off file in place of the old one.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    const QByteArray bytes = SettingsFileBytes(table);
+    const QByteArray bytes = settingsFileBytes(table);
     if (file.write(bytes) != bytes.size()) {
         file.cancelWriting();
         return false;
     }
     return file.commit();
-}
-
-void PutStepsInTable(StepTable &table, const QList<Step> &steps)
-{
-    const int count = int(qMin<qsizetype>(steps.size(), StepTable::MaxSteps));
-    for (int slot = 0; slot < count; ++slot)
-        table[slot] = steps[slot];
-    table.StepCount = qint16(count);
-    SortStepTable(table);
 }

@@ -31,17 +31,14 @@ struct SettingsFileContents
 };
 
 // The bytes of a settings file for the steps in use, in table order.
-QByteArray SettingsFileBytes(const StepTable &table);
+QByteArray settingsFileBytes(const StepTable &table);
 
 // Checks and decodes a whole file's bytes. A trailing partial record is ignored.
-SettingsFileContents ParseSettingsFile(QByteArrayView bytes);
+SettingsFileContents parseSettingsFile(QByteArrayView bytes);
 
 // Reads and checks the file at path; touches no table, so a refusal loses nothing.
-SettingsFileContents ReadSettingsFile(const QString &path);
+SettingsFileContents readSettingsFile(const QString &path);
 
 // Writes the table's steps to path. The old file is replaced only by a complete new one; on
 // failure it is left as it was and false is returned.
-bool WriteSettingsFile(const QString &path, const StepTable &table);
-
-// Fills an emptied table with loaded steps: slots 0 onward, StepCount, then SortStepTable.
-void PutStepsInTable(StepTable &table, const QList<Step> &steps);
+bool writeSettingsFile(const QString &path, const StepTable &table);

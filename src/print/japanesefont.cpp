@@ -3,7 +3,7 @@
 #include <QFontDatabase>
 #include <QStringList>
 
-QString JapaneseFixedFamily()
+QString japaneseFixedFamily()
 {
     static const QString family = [] {
         // Fontconfig does not map "ＭＳ ゴシック" to a substitute by itself, so look for one here.

@@ -22,8 +22,8 @@ bool isFullWidth(char32_t c)
 // One instruction's three cells: speed, brightness in percent, pause.
 QString instructionCells(int speed, int level, int pause, int pauseWidth)
 {
-    return cell(ThreeDigitText(speed), 8) + cell(ThreeDigitText(LevelToPercent(level)), 8) +
-           cell(ThreeDigitText(pause), pauseWidth);
+    return cell(threeDigitText(speed), 8) + cell(threeDigitText(levelToPercent(level)), 8) +
+           cell(threeDigitText(pause), pauseWidth);
 }
 
 } // namespace
@@ -36,7 +36,7 @@ int displayColumns(QStringView text)
     return columns;
 }
 
-QString ThreeDigitText(int value)
+QString threeDigitText(int value)
 {
     return QString::number(value).rightJustified(3, u'0');
 }
@@ -73,7 +73,7 @@ QString stepLine(const Step &step)
     else
         line += QStringLiteral(" -      ").repeated(3);
 
-    line += cell(ThreeDigitText(step.RepeatCount), 6);
+    line += cell(threeDigitText(step.RepeatCount), 6);
     line += step.StepFlag != 0 ? QStringLiteral("ON  ") : QStringLiteral("OFF ");
     return line;
 }

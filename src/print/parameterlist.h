@@ -22,7 +22,7 @@ using PrintPage = QList<PrintLine>;
 constexpr int StepsPerPage = 55;
 
 // The decimal digits of value (0 or more), padded on the left with "0" to three; never cut.
-QString ThreeDigitText(int value);
+QString threeDigitText(int value);
 
 // The printed line of one step: 175 columns, 183 when both bit conditions are set.
 QString stepLine(const Step &step);

@@ -15,7 +15,7 @@ namespace {
 
 QFont listFont(int points)
 {
-    QFont font(JapaneseFixedFamily());
+    QFont font(japaneseFixedFamily());
     font.setStyleHint(QFont::TypeWriter);
     font.setPointSizeF(points);
     font.setKerning(false);

@@ -5,7 +5,6 @@
 namespace {
 
 constexpr int BitConditions = ControlBit::BitIncrease | ControlBit::BitDecrease;
-constexpr int FirstDataRow = 2; // grid rows 0 and 1 are the header rows
 
 } // namespace
 
@@ -32,11 +31,11 @@ QString outOfRange()
 }
 } // namespace EditMessage
 
-AddResult AddStep(StepTable &table, const Step &candidate)
+AddResult addStep(StepTable &table, const Step &candidate)
 {
     if ((candidate.ControlBits & BitConditions) == BitConditions)
         return AddResult::DoubleBitCondition;
-    if (CheckSameKey(table, candidate))
+    if (conflictsWithTableKeys(table, candidate))
         return AddResult::SameKey;
     if (table.StepCount >= StepTable::MaxSteps)
         return AddResult::TableFull;
@@ -45,7 +44,7 @@ AddResult AddStep(StepTable &table, const Step &candidate)
     return AddResult::Added;
 }
 
-QString AddMessage(AddResult result)
+QString addMessage(AddResult result)
 {
     switch (result) {
     case AddResult::DoubleBitCondition:
@@ -60,49 +59,49 @@ QString AddMessage(AddResult result)
     return {};
 }
 
-UpdateResult UpdateStep(StepTable &table, int selectedRow, const EditorState &editor,
-                        Step &workStep)
+UpdateOutcome updateStep(StepTable &table, int slot, const EditorState &editor,
+                         const Step &workStep)
 {
-    if (selectedRow < FirstDataRow)
-        return UpdateResult::NothingSelected;
-    EncodeKey(editor, workStep);
-    if (editor.check5 == 1 && editor.check6 == 1)
-        return UpdateResult::DoubleBitCondition;
+    UpdateOutcome outcome{UpdateResult::Updated, workStep};
+    const StepKey key = encodeKey(editor);
+    outcome.workStep.KeyData = key.KeyData;
+    outcome.workStep.KeyMask = key.KeyMask;
+    if (editor.bitIncrease == 1 && editor.bitDecrease == 1) {
+        outcome.result = UpdateResult::DoubleBitCondition;
+        return outcome;
+    }
 
-    // The row is not checked against StepCount: after deletes it may name the slot just past
-    // the steps, which is still one of the 130 slots and holds no step.
-    Step &stored = table[selectedRow - FirstDataRow];
-    const int editedBits = (editor.check5 == 1 ? ControlBit::BitIncrease : 0) |
-                           (editor.check6 == 1 ? ControlBit::BitDecrease : 0);
-    const bool keyChanged = workStep.KeyMask != stored.KeyMask ||
-                            workStep.KeyData != stored.KeyData ||
+    Step &stored = table[slot];
+    const int editedBits = (editor.bitIncrease == 1 ? ControlBit::BitIncrease : 0) |
+                           (editor.bitDecrease == 1 ? ControlBit::BitDecrease : 0);
+    const bool keyChanged = key.KeyMask != stored.KeyMask || key.KeyData != stored.KeyData ||
                             editedBits != (stored.ControlBits & BitConditions);
     if (keyChanged) {
-        workStep.KeyData = stored.KeyData;
-        workStep.KeyMask = stored.KeyMask;
-        workStep.ControlBits = stored.ControlBits;
-        return UpdateResult::KeyChanged;
+        outcome.workStep.KeyData = stored.KeyData;
+        outcome.workStep.KeyMask = stored.KeyMask;
+        outcome.workStep.ControlBits = stored.ControlBits;
+        outcome.result = UpdateResult::KeyChanged;
+        return outcome;
     }
-    workStep = EncodeStep(editor);
-    stored = workStep;
-    return UpdateResult::Updated;
+    outcome.workStep = encodeStep(editor);
+    stored = outcome.workStep;
+    return outcome;
 }
 
-QString UpdateMessage(UpdateResult result)
+QString updateMessage(UpdateResult result)
 {
     switch (result) {
     case UpdateResult::DoubleBitCondition:
         return EditMessage::doubleBitCondition();
     case UpdateResult::KeyChanged:
         return EditMessage::keyUnchangeable();
-    case UpdateResult::NothingSelected:
     case UpdateResult::Updated:
         break;
     }
     return {};
 }
 
-bool DeleteStep(StepTable &table, int slot)
+bool deleteStep(StepTable &table, int slot)
 {
     if (slot < 0 || slot >= table.StepCount)
         return false;
@@ -113,16 +112,16 @@ bool DeleteStep(StepTable &table, int slot)
     return true;
 }
 
-RowSelection SelectGridRow(const StepTable &table, int mouseRow)
+ClickedStep stepForGridClick(const StepTable &table, std::optional<int> clickedSlot)
 {
-    if (mouseRow - FirstDataRow >= table.StepCount)
-        return {FirstDataRow, true};
-    if (mouseRow < FirstDataRow)
-        return {FirstDataRow, false};
-    return {mouseRow, false};
+    if (!clickedSlot)
+        return {0, false};
+    if (*clickedSlot >= table.StepCount)
+        return {0, true};
+    return {*clickedSlot, false};
 }
 
-int MaskedWires(const StepTable &table)
+int maskedWires(const StepTable &table)
 {
-    return MaskedInputs(table) & 0x3F;
+    return maskedInputs(table) & 0x3F;
 }

@@ -5,9 +5,10 @@
 
 #include <QString>
 
+#include <optional>
+
 // The edit operations on the step table, without the window. Each one changes the table, or
-// tells why it refused; the window shows the message, locks the wires and redraws the grid.
-// None of them sorts: the window sorts with SortStepTable after each of them.
+// tells why it refused. None of them sorts: the table's owner (StepTableModel) sorts after each.
 
 // Messages of the edit operations.
 namespace EditMessage {
@@ -21,40 +22,48 @@ QString outOfRange();         // a grid row that holds no step was clicked
 // What Add did; the refusals are checked in the order they are listed.
 enum class AddResult { Added, DoubleBitCondition, SameKey, TableFull };
 
-// Appends candidate at slot StepCount unless both bit conditions are set, CheckSameKey refuses
-// it or the table holds 128 steps.
-AddResult AddStep(StepTable &table, const Step &candidate);
+// Appends candidate at slot StepCount unless both bit conditions are set, its key conflicts with
+// the table's keys, or the table holds 128 steps.
+AddResult addStep(StepTable &table, const Step &candidate);
 
 // The message of a refused Add; empty for Added.
-QString AddMessage(AddResult result);
+QString addMessage(AddResult result);
 
 // What Update did.
-enum class UpdateResult { NothingSelected, DoubleBitCondition, KeyChanged, Updated };
+enum class UpdateResult { DoubleBitCondition, KeyChanged, Updated };
 
-// Writes the editor over slot selectedRow - 2, keeping its key (KeyData, KeyMask and the two
-// bit conditions). workStep first takes the editor's key; when the key differs from the stored
-// one it takes the stored KeyData, KeyMask and ControlBits instead, and when the write happens
-// it holds the whole step written. selectedRow is 0 before the first grid click.
-UpdateResult UpdateStep(StepTable &table, int selectedRow, const EditorState &editor,
-                        Step &workStep);
+// An Update's result, and the working step it leaves behind.
+struct UpdateOutcome
+{
+    UpdateResult result = UpdateResult::Updated;
+    Step workStep;
+};
 
-// The message of a refused Update; empty when there is none to show.
-QString UpdateMessage(UpdateResult result);
+// Writes the editor over the step in slot, keeping its key (KeyData, KeyMask and the two bit
+// conditions). The working step first takes the editor's key. When the key differs from the
+// stored one it takes the stored KeyData, KeyMask and ControlBits instead and nothing is
+// written; when the write happens it is the whole step written. The slot is not checked against
+// StepCount: after deletes it may be the slot just past the steps.
+UpdateOutcome updateStep(StepTable &table, int slot, const EditorState &editor,
+                         const Step &workStep);
+
+// The message of a refused Update; empty for Updated.
+QString updateMessage(UpdateResult result);
 
 // Removes the step in slot and moves the steps after it down one slot each, keeping their
 // order; the slot at StepCount is copied down, not cleared. Returns false, changing nothing,
 // when slot holds no step.
-bool DeleteStep(StepTable &table, int slot);
+bool deleteStep(StepTable &table, int slot);
 
-// The grid row a click on mouseRow (0 or 1 on the header rows) selects: the clicked row when it
-// shows a step, else row 2, with outOfRange set for a data row that shows none.
-struct RowSelection
+// What a click on the grid selects: the clicked step's slot when it holds a step, else slot 0.
+// A click on a row without a step is out of range; a click on a header row (no slot) is not.
+struct ClickedStep
 {
-    int row = 2;
+    int slot = 0;
     bool outOfRange = false;
 };
-RowSelection SelectGridRow(const StepTable &table, int mouseRow);
+ClickedStep stepForGridClick(const StepTable &table, std::optional<int> clickedSlot);
 
 // The key option groups of wires 1 to 6 (bits 0 to 5) that steps in use mask. The flag input
 // never locks its group, so it is left out.
-int MaskedWires(const StepTable &table);
+int maskedWires(const StepTable &table);

@@ -10,28 +10,39 @@
 struct EditorState
 {
     enum KeyChoice { Hi = 0, Lo = 1, Mask = 2 };
+    // Positions in values, in the order the editor shows them.
+    enum Value { Speed1, Brightness1, Pause1, Speed2, Brightness2, Pause2, RepeatCount };
 
-    std::array<int, 7> key{Lo, Lo, Lo, Lo, Lo, Lo, Lo}; // Option1..Option7: wires 1-6, flag
-    std::array<int, 4> ports{};                         // Check1(0..3)
-    int check2 = 0;                                     // key flag
-    int check3 = 0;                                     // instruction 2 in force
-    int check4 = 0;                                     // wait for the end of execution
-    int check5 = 0;                                     // bit-increase condition
-    int check6 = 0;                                     // bit-decrease condition
+    std::array<int, 7> key{Lo, Lo, Lo, Lo, Lo, Lo, Lo}; // wires 1-6, then the flag input
+    std::array<int, 4> ports{};                         // drive ports 1-4
+    int keyFlag = 0;
+    int instruction2 = 0; // instruction 2 in force
+    int waitForEnd = 0;   // wait for the end of execution
+    int bitIncrease = 0;  // bit-increase condition
+    int bitDecrease = 0;  // bit-decrease condition
 
-    // Text1..Text7: Speed1, brightness 1 in %, Pause1, Speed2, brightness 2 in %, Pause2,
-    // RepeatCount.
+    // Brightness in percent; the others as stored.
     std::array<int, 7> values{1, 50, 0, 1, 50, 0, 1};
 
     friend bool operator==(const EditorState &, const EditorState &) = default;
 };
 
-// The key of the editor alone: KeyData and KeyMask.
-void EncodeKey(const EditorState &editor, Step &step);
+// The key part of a step: the levels the inputs expect, and which inputs are tested.
+struct StepKey
+{
+    qint16 KeyData = 0;
+    qint16 KeyMask = 0;
+};
+
+// The key the editor's option groups describe. An input with no option chosen counts as LO.
+StepKey encodeKey(const EditorState &editor);
 
 // The whole step the editor describes. Only a check box value of 1 counts as set.
-Step EncodeStep(const EditorState &editor);
+Step encodeStep(const EditorState &editor);
 
-// What the editor shows for a step. A stored speed or repeat count of 0 is shown as 1, and
-// the working step takes that 1 as well; the table keeps its 0.
-EditorState EditorFromWorkStep(Step &workStep);
+// The step as the editor shows it: a stored speed or repeat count of 0 becomes 1, the lowest
+// its slider can show. The table keeps its 0; the working step takes the 1.
+Step stepAsShownInEditor(const Step &step);
+
+// What the editor shows for a step.
+EditorState editorForStep(const Step &step);

@@ -47,13 +47,13 @@ QString stepCell(const Step &step, int column)
     case 14:
         return QString::number(step.Speed1);
     case 15:
-        return QString::number(LevelToPercent(step.Level1));
+        return QString::number(levelToPercent(step.Level1));
     case 16:
         return QString::number(step.Pause1);
     case 17:
         return instruction2 ? QString::number(step.Speed2) : QStringLiteral("-");
     case 18:
-        return instruction2 ? QString::number(LevelToPercent(step.Level2)) : QStringLiteral("-");
+        return instruction2 ? QString::number(levelToPercent(step.Level2)) : QStringLiteral("-");
     case 19:
         return instruction2 ? QString::number(step.Pause2) : QStringLiteral("-");
     case 20:

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <utility>
 
-qint16 PercentToLevel(double percent)
+qint16 percentToLevel(double percent)
 {
     // The factor is computed as a division and applied before the half is added: 50 % gives
     // 127 and 90 % gives 229 this way, and the controller's programs were made with that.
@@ -12,14 +12,14 @@ qint16 PercentToLevel(double percent)
     return static_cast<qint16>(std::floor(value));
 }
 
-int LevelToPercent(int level)
+int levelToPercent(int level)
 {
     const double factor = 100.0 / 255.0;
     const double value = factor * level + 0.5;
     return static_cast<int>(std::floor(value));
 }
 
-void SortStepTable(StepTable &table)
+void sortStepTable(StepTable &table)
 {
     const int count = table.StepCount;
     if (count <= 1)
@@ -32,7 +32,7 @@ void SortStepTable(StepTable &table)
     }
 }
 
-bool CheckSameKey(const StepTable &table, const Step &candidate)
+bool conflictsWithTableKeys(const StepTable &table, const Step &candidate)
 {
     const int count = table.StepCount;
     int commonMask = 127;
@@ -56,7 +56,7 @@ bool CheckSameKey(const StepTable &table, const Step &candidate)
     return count > 0 && (candidate.KeyMask & 127) != commonMask;
 }
 
-int MaskedInputs(const StepTable &table)
+int maskedInputs(const StepTable &table)
 {
     int masked = 0;
     for (int s = 0; s < table.StepCount; ++s)

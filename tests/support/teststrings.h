@@ -25,11 +25,11 @@ inline char *toString(const EditorState &e)
     for (int p : e.ports)
         text += QString::number(p);
     text += QStringLiteral("] checks %1%2%3%4%5 values[")
-                .arg(e.check2)
-                .arg(e.check3)
-                .arg(e.check4)
-                .arg(e.check5)
-                .arg(e.check6);
+                .arg(e.keyFlag)
+                .arg(e.instruction2)
+                .arg(e.waitForEnd)
+                .arg(e.bitIncrease)
+                .arg(e.bitDecrease);
     QStringList values;
     for (int v : e.values)
         values << QString::number(v);

@@ -1,0 +1,8 @@
+#include "platformseriallink.h"
+
+#include "qtseriallink.h"
+
+SerialLink *createPlatformSerialLink(QObject *parent)
+{
+    return new QtSerialLink(parent);
+}
