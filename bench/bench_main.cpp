@@ -26,7 +26,9 @@ int main(int argc, char *argv[])
     standardHandler = qInstallMessageHandler(quietHandler);
     // The start-up figure is taken in a child process that only starts the window.
     if (argc > 1 && std::strcmp(argv[1], "--startup-child") == 0)
-        return startupChild(argc, argv);
+        return startupChild(argc, argv, false);
+    if (argc > 1 && std::strcmp(argv[1], "--bare-child") == 0)
+        return startupChild(argc, argv, true);
 
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);

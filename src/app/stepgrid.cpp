@@ -69,9 +69,18 @@ void TwoRowHeader::mouseReleaseEvent(QMouseEvent *event)
         emit headerRowClicked(headerRowAt(event->position().toPoint().y()));
 }
 
+StepNumberHeader::StepNumberHeader(QWidget *parent) : QHeaderView(Qt::Vertical, parent)
+{
+    setSectionResizeMode(QHeaderView::Fixed);
+    setDefaultAlignment(Qt::AlignCenter);
+    setHighlightSections(false);
+    setSectionsClickable(true);
+}
+
 StepGrid::StepGrid(QWidget *parent) : QTableView(parent), m_header(new TwoRowHeader(this))
 {
     setHorizontalHeader(m_header);
+    setVerticalHeader(new StepNumberHeader(this));
     setItemDelegate(new NoFocusDelegate(this));
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -83,9 +92,6 @@ StepGrid::StepGrid(QWidget *parent) : QTableView(parent), m_header(new TwoRowHea
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     QHeaderView *numbers = verticalHeader();
-    numbers->setSectionResizeMode(QHeaderView::Fixed);
-    numbers->setDefaultAlignment(Qt::AlignCenter);
-    numbers->setHighlightSections(false);
 
     // The selection stays highlighted when the grid does not have the focus.
     QPalette pal = palette();
@@ -101,20 +107,22 @@ StepGrid::StepGrid(QWidget *parent) : QTableView(parent), m_header(new TwoRowHea
 
 void StepGrid::showTable(StepTableModel *model, int rowHeight)
 {
-    setModel(model);
+    // Sizes first, so the model's sections are laid out once.
     QHeaderView *numbers = verticalHeader();
     numbers->setMinimumSectionSize(1);
     numbers->setDefaultSectionSize(rowHeight);
     m_header->setMinimumSectionSize(1);
     m_header->setFixedHeight(2 * rowHeight);
-
     const int columns = model->columnCount() + 1;
     const int available = width() - 2 * frameWidth() - verticalScrollBar()->sizeHint().width();
     const int base = available / columns;
     const int extra = available - base * columns; // one more pixel for the first few columns
     numbers->setFixedWidth(base + (extra > 0 ? 1 : 0));
-    for (int c = 1; c < columns; ++c)
-        setColumnWidth(c - 1, base + (c < extra ? 1 : 0));
+    m_header->setDefaultSectionSize(base);
+
+    setModel(model);
+    for (int c = 1; c < extra; ++c)
+        setColumnWidth(c - 1, base + 1);
 }
 
 int StepGrid::currentSlot() const

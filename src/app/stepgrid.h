@@ -5,6 +5,15 @@
 
 class StepTableModel;
 
+// The step numbers: a header whose width the grid gives, so no section's text is measured.
+class StepNumberHeader : public QHeaderView
+{
+    Q_OBJECT
+public:
+    explicit StepNumberHeader(QWidget *parent = nullptr);
+    QSize sizeHint() const override { return minimumSize(); }
+};
+
 // The grid's two header rows, painted one above the other in each section. A click reports
 // which of the two rows is under the pointer.
 class TwoRowHeader : public QHeaderView
@@ -15,6 +24,8 @@ public:
 
     // The header row (0 or 1) at a y position within this header.
     int headerRowAt(int y) const;
+    // The grid gives the header its height; measuring every section's text is not needed.
+    QSize sizeHint() const override { return minimumSize(); }
 
 signals:
     void headerRowClicked(int headerRow);
