@@ -79,35 +79,37 @@ void usage(std::FILE *out)
         out);
 }
 
-bool parseOptions(int argc, char *argv[], Options &options)
+// Reads the options; on a mistake returns the error to show, naming the option.
+std::string parseOptions(int argc, char *argv[], Options &options)
 {
     for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
+        const std::string arg = argv[i];
         const auto number = [&](int &target) {
             if (i + 1 >= argc)
-                return false;
+                return arg + " needs a number";
+            const char *text = argv[++i];
             char *end = nullptr;
-            const long value = std::strtol(argv[++i], &end, 10);
-            if (*end != '\0' || value < 0 || value > 1000000)
-                return false;
+            const long value = std::strtol(text, &end, 10);
+            if (end == text || *end != '\0' || value < 0 || value > 1000000)
+                return arg + " needs a number from 0 to 1000000, not \"" + text + "\"";
             target = int(value);
-            return true;
+            return std::string();
         };
         const auto text = [&](std::string &target) {
             if (i + 1 >= argc)
-                return false;
+                return arg + " needs a value";
             target = argv[++i];
-            return true;
+            return std::string();
         };
-        bool ok = true;
+        std::string error;
         if (arg == "--silent")
             options.silent = true;
         else if (arg == "--late")
-            ok = number(options.lateMs);
+            error = number(options.lateMs);
         else if (arg == "--ng")
-            ok = number(options.ngCount);
+            error = number(options.ngCount);
         else if (arg == "--ng-reply")
-            ok = text(options.ngReply);
+            error = text(options.ngReply);
         else if (arg == "--split")
             options.split = true;
         else if (arg == "--noise")
@@ -115,23 +117,25 @@ bool parseOptions(int argc, char *argv[], Options &options)
         else if (arg == "--small-welcome")
             options.smallWelcome = true;
         else if (arg == "--silent-after")
-            ok = number(options.silentAfter);
+            error = number(options.silentAfter);
         else if (arg == "--vanish-after")
-            ok = number(options.vanishAfter);
-        else if (arg == "--baud")
-            ok = number(options.baud) && options.baud > 0;
-        else if (arg == "--save")
-            ok = text(options.savePath);
+            error = number(options.vanishAfter);
+        else if (arg == "--baud") {
+            error = number(options.baud);
+            if (error.empty() && options.baud == 0)
+                error = "--baud needs a rate above 0";
+        } else if (arg == "--save")
+            error = text(options.savePath);
         else if (arg == "--once")
             options.once = true;
         else if (arg == "--link")
-            ok = text(options.linkPath);
+            error = text(options.linkPath);
         else
-            ok = false;
-        if (!ok)
-            return false;
+            error = "unknown option " + arg;
+        if (!error.empty())
+            return error;
     }
-    return true;
+    return {};
 }
 
 std::int64_t nowNs()
@@ -494,8 +498,8 @@ int main(int argc, char *argv[])
         return 0;
     }
     Options options;
-    if (!parseOptions(argc, argv, options)) {
-        usage(stderr);
+    if (const std::string error = parseOptions(argc, argv, options); !error.empty()) {
+        std::fprintf(stderr, "klv90-sim: %s\nklv90-sim --help lists the options.\n", error.c_str());
         return 2;
     }
     signal(SIGPIPE, SIG_IGN);
