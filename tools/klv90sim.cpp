@@ -42,6 +42,7 @@ struct Options
 {
     bool silent = false;
     int lateMs = 0;
+    int frameLateMs = 0;
     int ngCount = 0;
     std::string ngReply = "NG";
     bool split = false;
@@ -64,6 +65,8 @@ void usage(std::FILE *out)
         "program at \"END\".\n"
         "  --silent            never answer\n"
         "  --late MS           answer every message MS milliseconds late\n"
+        "  --frame-late MS     answer every step frame MS milliseconds late (on top of --late),\n"
+        "                      the greeting at once\n"
         "  --ng N              answer the first N frames of each download with a refusal\n"
         "  --ng-reply TEXT     the text of that refusal (default NG)\n"
         "  --split             send every reply in two pieces, 30 ms apart\n"
@@ -106,6 +109,8 @@ std::string parseOptions(int argc, char *argv[], Options &options)
             options.silent = true;
         else if (arg == "--late")
             error = number(options.lateMs);
+        else if (arg == "--frame-late")
+            error = number(options.frameLateMs);
         else if (arg == "--ng")
             error = number(options.ngCount);
         else if (arg == "--ng-reply")
@@ -319,7 +324,7 @@ private:
         m_taken = 0;
         m_refused = 0;
         m_silent = m_options.silent;
-        reply(m_options.smallWelcome ? "welcome" : "WELCOME");
+        reply(m_options.smallWelcome ? "welcome" : "WELCOME", m_options.lateMs);
         if (m_options.vanishAfter == 0)
             vanish();
         return true;
@@ -334,18 +339,20 @@ private:
             sum += static_cast<unsigned char>(frame[i]);
         const bool sound = (sum % 256) == static_cast<unsigned char>(frame[FieldCount]) &&
                            frame[FrameSize - 1] == '\0';
+        // The controller may take its time over a frame while it greets at once.
+        const int lateMs = m_options.lateMs + m_options.frameLateMs;
         if (!sound) {
-            reply("NG");
+            reply("NG", lateMs);
             return;
         }
         if (m_refused < m_options.ngCount) {
             ++m_refused;
-            reply(m_options.ngReply);
+            reply(m_options.ngReply, lateMs);
             return;
         }
         m_steps.push_back(frame.substr(0, FieldCount));
         ++m_taken;
-        reply("OK");
+        reply("OK", lateMs);
         if (m_taken == m_options.vanishAfter)
             vanish();
     }
@@ -357,14 +364,14 @@ private:
         std::exit(0);
     }
 
-    void reply(std::string text)
+    void reply(std::string text, int lateMs)
     {
         if (m_silent)
             return;
         if (m_options.noise)
             text = "#?" + text + "?#\r\n";
-        if (m_options.lateMs > 0)
-            sleepMs(m_options.lateMs);
+        if (lateMs > 0)
+            sleepMs(lateMs);
         say("> " + printable(text));
         if (!m_options.split) {
             m_line.send(text);
