@@ -38,6 +38,16 @@ const char *const FieldNames[FieldCount] = {"KeyData", "KeyMask",     "ControlBi
                                             "Level1",  "Pause1",      "Speed2",      "Level2",
                                             "Pause2",  "RepeatCount", "StepFlag"};
 
+// The user who ran sudo. Under sudo (which a link under /dev needs) the terminal and the saved
+// program would belong to root, and the user's tool could not open the terminal: they go to
+// this user instead.
+struct SudoUser
+{
+    bool present = false;
+    uid_t uid = 0;
+    gid_t gid = 0;
+};
+
 struct Options
 {
     bool silent = false;
@@ -54,6 +64,7 @@ struct Options
     std::string savePath;
     std::string linkPath;
     bool once = false;
+    SudoUser sudoUser; // from the environment, not the command line
 };
 
 void usage(std::FILE *out)
@@ -78,7 +89,9 @@ void usage(std::FILE *out)
         "  --save FILE         write each received program to FILE as a .zzr settings file\n"
         "  --once              end after the first complete download\n"
         "  --link PATH         also reach the terminal as PATH (a symbolic link, removed at the\n"
-        "                      end), e.g. /dev/ttyUSB0, which the tool tries as port 5\n",
+        "                      end), e.g. /dev/ttyUSB0, which the tool tries as port 5\n"
+        "Run with sudo (for a link under /dev), it hands the terminal and the saved file to the\n"
+        "user who ran sudo, so that user's tool can open the terminal.\n",
         out);
 }
 
@@ -141,6 +154,41 @@ std::string parseOptions(int argc, char *argv[], Options &options)
             return error;
     }
     return {};
+}
+
+// Reads SUDO_UID and SUDO_GID when running as root; on a mistake returns the error to show.
+std::string readSudoUser(SudoUser &user)
+{
+    const char *uid = std::getenv("SUDO_UID");
+    if (geteuid() != 0 || uid == nullptr)
+        return {};
+    const auto id = [](const char *text, unsigned long &value) {
+        if (text == nullptr)
+            return false;
+        char *end = nullptr;
+        errno = 0;
+        value = std::strtoul(text, &end, 10);
+        // (uid_t)-1 would mean "leave unchanged" to chown().
+        return end != text && *end == '\0' && errno == 0 && value < 0xFFFFFFFFUL;
+    };
+    const char *gid = std::getenv("SUDO_GID");
+    unsigned long uidValue = 0;
+    unsigned long gidValue = 0;
+    if (!id(uid, uidValue) || !id(gid, gidValue))
+        return "SUDO_UID and SUDO_GID must be user and group ids, not \"" + std::string(uid) +
+               "\" and \"" + std::string(gid ? gid : "") + "\"";
+    user = {true, uid_t(uidValue), gid_t(gidValue)};
+    return {};
+}
+
+// Gives the file to the user who ran sudo, if any.
+bool handOver(const SudoUser &user, const std::string &path)
+{
+    if (!user.present || chown(path.c_str(), user.uid, user.gid) == 0)
+        return true;
+    std::fprintf(stderr, "klv90-sim: cannot hand %s to user %u: %s\n", path.c_str(),
+                 unsigned(user.uid), std::strerror(errno));
+    return false;
 }
 
 std::int64_t nowNs()
@@ -428,6 +476,7 @@ private:
                 return;
             }
         }
+        handOver(m_options.sudoUser, temporary);
         if (std::rename(temporary.c_str(), m_options.savePath.c_str()) != 0)
             std::fprintf(stderr, "klv90-sim: cannot write %s\n", m_options.savePath.c_str());
         else
@@ -509,6 +558,10 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "klv90-sim: %s\nklv90-sim --help lists the options.\n", error.c_str());
         return 2;
     }
+    if (const std::string error = readSudoUser(options.sudoUser); !error.empty()) {
+        std::fprintf(stderr, "klv90-sim: %s\n", error.c_str());
+        return 2;
+    }
     signal(SIGPIPE, SIG_IGN);
 
     const int fd = openTerminal();
@@ -516,6 +569,8 @@ int main(int argc, char *argv[])
         std::perror("klv90-sim: cannot open a pseudo-terminal");
         return 1;
     }
+    if (!handOver(options.sudoUser, ptsname(fd)))
+        return 1;
     // An existing device is never replaced: symlink() fails when the path exists.
     if (!options.linkPath.empty() && !makeLink(options.linkPath, ptsname(fd)))
         return 1;
