@@ -6,9 +6,11 @@ SANITIZE_DIR ?= build-sanitize
 JOBS ?= $(shell nproc)
 CTEST = QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
-.PHONY: run test build sanitize-build deps bench clean
+.PHONY: run test build configure sanitize-build deps bench clean
 
-run: build
+# Only the tool and the libraries it links; `make build` and `make test` build the rest.
+run: configure
+	@cmake --build $(BUILD_DIR) --target klv90
 	@$(BUILD_DIR)/bin/klv90
 
 test: build sanitize-build
@@ -20,10 +22,12 @@ test: build sanitize-build
 bench: build
 	@cmake --build $(BUILD_DIR) --target bench
 
-build: deps
+build: configure
+	@cmake --build $(BUILD_DIR)
+
+configure: deps
 	@[ -f $(BUILD_DIR)/build.ninja ] || \
 		cmake -S . -B $(BUILD_DIR) -G Ninja -DKLV_WERROR=ON >/dev/null
-	@cmake --build $(BUILD_DIR)
 
 sanitize-build: deps
 	@[ -f $(SANITIZE_DIR)/build.ninja ] || \

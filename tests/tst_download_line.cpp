@@ -8,6 +8,7 @@
 #include "teststrings.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -148,6 +149,31 @@ private slots:
         QCOMPARE(readUntil(link, "WELCOME"), QByteArray("WELCOME"));
         QVERIFY(link.write(frame));
         QCOMPARE(readUntil(link, reply), reply);
+    }
+
+    // --frame-late holds back the reply to a frame, not the greeting. A greeting held back as
+    // long as a frame would come only after a quarter of an hour here.
+    void simulatorAnswersFramesLate()
+    {
+        const QByteArray frame = StepFrame(Step{1, 253, 65, 10, 255, 5, 1, 127, 0, 3, 1});
+        ControllerSim slow({"--frame-late", "1000000"});
+        QtSerialLink slowLink;
+        QVERIFY(slowLink.open(slow.path()));
+        QVERIFY(slowLink.write("HELLO"));
+        QCOMPARE(readUntil(slowLink, "WELCOME"), QByteArray("WELCOME"));
+        QVERIFY(slowLink.write(frame));
+        QVERIFY(!slowLink.waitForReadyRead(200));
+
+        ControllerSim sim({"--frame-late", "300"});
+        QtSerialLink link;
+        QVERIFY(link.open(sim.path()));
+        QVERIFY(link.write("HELLO"));
+        QCOMPARE(readUntil(link, "WELCOME"), QByteArray("WELCOME"));
+        QElapsedTimer sent;
+        sent.start();
+        QVERIFY(link.write(frame));
+        QCOMPARE(readUntil(link, "OK"), QByteArray("OK"));
+        QCOMPARE_GE(sent.elapsed(), 300);
     }
 };
 

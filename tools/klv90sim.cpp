@@ -38,10 +38,21 @@ const char *const FieldNames[FieldCount] = {"KeyData", "KeyMask",     "ControlBi
                                             "Level1",  "Pause1",      "Speed2",      "Level2",
                                             "Pause2",  "RepeatCount", "StepFlag"};
 
+// The user who ran sudo. Under sudo (which a link under /dev needs) the terminal and the saved
+// program would belong to root, and the user's tool could not open the terminal: they go to
+// this user instead.
+struct SudoUser
+{
+    bool present = false;
+    uid_t uid = 0;
+    gid_t gid = 0;
+};
+
 struct Options
 {
     bool silent = false;
     int lateMs = 0;
+    int frameLateMs = 0;
     int ngCount = 0;
     std::string ngReply = "NG";
     bool split = false;
@@ -53,6 +64,7 @@ struct Options
     std::string savePath;
     std::string linkPath;
     bool once = false;
+    SudoUser sudoUser; // from the environment, not the command line
 };
 
 void usage(std::FILE *out)
@@ -64,6 +76,8 @@ void usage(std::FILE *out)
         "program at \"END\".\n"
         "  --silent            never answer\n"
         "  --late MS           answer every message MS milliseconds late\n"
+        "  --frame-late MS     answer every step frame MS milliseconds late (on top of --late),\n"
+        "                      the greeting at once\n"
         "  --ng N              answer the first N frames of each download with a refusal\n"
         "  --ng-reply TEXT     the text of that refusal (default NG)\n"
         "  --split             send every reply in two pieces, 30 ms apart\n"
@@ -75,39 +89,45 @@ void usage(std::FILE *out)
         "  --save FILE         write each received program to FILE as a .zzr settings file\n"
         "  --once              end after the first complete download\n"
         "  --link PATH         also reach the terminal as PATH (a symbolic link, removed at the\n"
-        "                      end), e.g. /dev/ttyUSB0, which the tool tries as port 5\n",
+        "                      end), e.g. /dev/ttyUSB0, which the tool tries as port 5\n"
+        "Run with sudo (for a link under /dev), it hands the terminal and the saved file to the\n"
+        "user who ran sudo, so that user's tool can open the terminal.\n",
         out);
 }
 
-bool parseOptions(int argc, char *argv[], Options &options)
+// Reads the options; on a mistake returns the error to show, naming the option.
+std::string parseOptions(int argc, char *argv[], Options &options)
 {
     for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
+        const std::string arg = argv[i];
         const auto number = [&](int &target) {
             if (i + 1 >= argc)
-                return false;
+                return arg + " needs a number";
+            const char *text = argv[++i];
             char *end = nullptr;
-            const long value = std::strtol(argv[++i], &end, 10);
-            if (*end != '\0' || value < 0 || value > 1000000)
-                return false;
+            const long value = std::strtol(text, &end, 10);
+            if (end == text || *end != '\0' || value < 0 || value > 1000000)
+                return arg + " needs a number from 0 to 1000000, not \"" + text + "\"";
             target = int(value);
-            return true;
+            return std::string();
         };
         const auto text = [&](std::string &target) {
             if (i + 1 >= argc)
-                return false;
+                return arg + " needs a value";
             target = argv[++i];
-            return true;
+            return std::string();
         };
-        bool ok = true;
+        std::string error;
         if (arg == "--silent")
             options.silent = true;
         else if (arg == "--late")
-            ok = number(options.lateMs);
+            error = number(options.lateMs);
+        else if (arg == "--frame-late")
+            error = number(options.frameLateMs);
         else if (arg == "--ng")
-            ok = number(options.ngCount);
+            error = number(options.ngCount);
         else if (arg == "--ng-reply")
-            ok = text(options.ngReply);
+            error = text(options.ngReply);
         else if (arg == "--split")
             options.split = true;
         else if (arg == "--noise")
@@ -115,23 +135,60 @@ bool parseOptions(int argc, char *argv[], Options &options)
         else if (arg == "--small-welcome")
             options.smallWelcome = true;
         else if (arg == "--silent-after")
-            ok = number(options.silentAfter);
+            error = number(options.silentAfter);
         else if (arg == "--vanish-after")
-            ok = number(options.vanishAfter);
-        else if (arg == "--baud")
-            ok = number(options.baud) && options.baud > 0;
-        else if (arg == "--save")
-            ok = text(options.savePath);
+            error = number(options.vanishAfter);
+        else if (arg == "--baud") {
+            error = number(options.baud);
+            if (error.empty() && options.baud == 0)
+                error = "--baud needs a rate above 0";
+        } else if (arg == "--save")
+            error = text(options.savePath);
         else if (arg == "--once")
             options.once = true;
         else if (arg == "--link")
-            ok = text(options.linkPath);
+            error = text(options.linkPath);
         else
-            ok = false;
-        if (!ok)
-            return false;
+            error = "unknown option " + arg;
+        if (!error.empty())
+            return error;
     }
-    return true;
+    return {};
+}
+
+// Reads SUDO_UID and SUDO_GID when running as root; on a mistake returns the error to show.
+std::string readSudoUser(SudoUser &user)
+{
+    const char *uid = std::getenv("SUDO_UID");
+    if (geteuid() != 0 || uid == nullptr)
+        return {};
+    const auto id = [](const char *text, unsigned long &value) {
+        if (text == nullptr)
+            return false;
+        char *end = nullptr;
+        errno = 0;
+        value = std::strtoul(text, &end, 10);
+        // (uid_t)-1 would mean "leave unchanged" to chown().
+        return end != text && *end == '\0' && errno == 0 && value < 0xFFFFFFFFUL;
+    };
+    const char *gid = std::getenv("SUDO_GID");
+    unsigned long uidValue = 0;
+    unsigned long gidValue = 0;
+    if (!id(uid, uidValue) || !id(gid, gidValue))
+        return "SUDO_UID and SUDO_GID must be user and group ids, not \"" + std::string(uid) +
+               "\" and \"" + std::string(gid ? gid : "") + "\"";
+    user = {true, uid_t(uidValue), gid_t(gidValue)};
+    return {};
+}
+
+// Gives the file to the user who ran sudo, if any.
+bool handOver(const SudoUser &user, const std::string &path)
+{
+    if (!user.present || chown(path.c_str(), user.uid, user.gid) == 0)
+        return true;
+    std::fprintf(stderr, "klv90-sim: cannot hand %s to user %u: %s\n", path.c_str(),
+                 unsigned(user.uid), std::strerror(errno));
+    return false;
 }
 
 std::int64_t nowNs()
@@ -315,7 +372,7 @@ private:
         m_taken = 0;
         m_refused = 0;
         m_silent = m_options.silent;
-        reply(m_options.smallWelcome ? "welcome" : "WELCOME");
+        reply(m_options.smallWelcome ? "welcome" : "WELCOME", m_options.lateMs);
         if (m_options.vanishAfter == 0)
             vanish();
         return true;
@@ -330,18 +387,20 @@ private:
             sum += static_cast<unsigned char>(frame[i]);
         const bool sound = (sum % 256) == static_cast<unsigned char>(frame[FieldCount]) &&
                            frame[FrameSize - 1] == '\0';
+        // The controller may take its time over a frame while it greets at once.
+        const int lateMs = m_options.lateMs + m_options.frameLateMs;
         if (!sound) {
-            reply("NG");
+            reply("NG", lateMs);
             return;
         }
         if (m_refused < m_options.ngCount) {
             ++m_refused;
-            reply(m_options.ngReply);
+            reply(m_options.ngReply, lateMs);
             return;
         }
         m_steps.push_back(frame.substr(0, FieldCount));
         ++m_taken;
-        reply("OK");
+        reply("OK", lateMs);
         if (m_taken == m_options.vanishAfter)
             vanish();
     }
@@ -353,14 +412,14 @@ private:
         std::exit(0);
     }
 
-    void reply(std::string text)
+    void reply(std::string text, int lateMs)
     {
         if (m_silent)
             return;
         if (m_options.noise)
             text = "#?" + text + "?#\r\n";
-        if (m_options.lateMs > 0)
-            sleepMs(m_options.lateMs);
+        if (lateMs > 0)
+            sleepMs(lateMs);
         say("> " + printable(text));
         if (!m_options.split) {
             m_line.send(text);
@@ -417,6 +476,7 @@ private:
                 return;
             }
         }
+        handOver(m_options.sudoUser, temporary);
         if (std::rename(temporary.c_str(), m_options.savePath.c_str()) != 0)
             std::fprintf(stderr, "klv90-sim: cannot write %s\n", m_options.savePath.c_str());
         else
@@ -494,8 +554,12 @@ int main(int argc, char *argv[])
         return 0;
     }
     Options options;
-    if (!parseOptions(argc, argv, options)) {
-        usage(stderr);
+    if (const std::string error = parseOptions(argc, argv, options); !error.empty()) {
+        std::fprintf(stderr, "klv90-sim: %s\nklv90-sim --help lists the options.\n", error.c_str());
+        return 2;
+    }
+    if (const std::string error = readSudoUser(options.sudoUser); !error.empty()) {
+        std::fprintf(stderr, "klv90-sim: %s\n", error.c_str());
         return 2;
     }
     signal(SIGPIPE, SIG_IGN);
@@ -505,6 +569,8 @@ int main(int argc, char *argv[])
         std::perror("klv90-sim: cannot open a pseudo-terminal");
         return 1;
     }
+    if (!handOver(options.sudoUser, ptsname(fd)))
+        return 1;
     // An existing device is never replaced: symlink() fails when the path exists.
     if (!options.linkPath.empty() && !makeLink(options.linkPath, ptsname(fd)))
         return 1;

@@ -24,9 +24,13 @@ bool pseudoTerminalsAvailable()
     return opens;
 }
 
-ControllerSim::ControllerSim(const QStringList &options)
+ControllerSim::ControllerSim(const QStringList &options, const QStringList &environment)
 {
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    for (const QString &variable : environment)
+        variables.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+    m_process.setProcessEnvironment(variables);
     m_process.start(QStringLiteral(KLV90_SIM), options);
     if (!m_process.waitForStarted(10000))
         return;

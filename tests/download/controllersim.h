@@ -12,7 +12,8 @@
 class ControllerSim
 {
 public:
-    explicit ControllerSim(const QStringList &options = {});
+    // environment: variables set for it on top of the test's own, as "NAME=value".
+    explicit ControllerSim(const QStringList &options = {}, const QStringList &environment = {});
     ~ControllerSim();
 
     // The pseudo-terminal it answers on; empty when it did not start.
