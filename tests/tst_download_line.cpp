@@ -155,7 +155,7 @@ private slots:
     // long as a frame would come only after a quarter of an hour here.
     void simulatorAnswersFramesLate()
     {
-        const QByteArray frame = StepFrame(Step{1, 253, 65, 10, 255, 5, 1, 127, 0, 3, 1});
+        const QByteArray frame = ::stepFrame(Step{1, 253, 65, 10, 255, 5, 1, 127, 0, 3, 1});
         ControllerSim slow({"--frame-late", "1000000"});
         QtSerialLink slowLink;
         QVERIFY(slowLink.open(slow.path()));

@@ -82,7 +82,7 @@ private slots:
         QFile file(saved);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const Step step{1, 253, 65, 10, 255, 5, 1, 127, 0, 3, 1}; // the one line_as_user sends
-        QCOMPARE(file.readAll(), "KLV" + StepFrame(step).left(Step::FieldCount));
+        QCOMPARE(file.readAll(), "KLV" + stepFrame(step).left(Step::FieldCount));
         QCOMPARE(QFileInfo(saved).ownerId(), Nobody);
         QCOMPARE(QFileInfo(saved).groupId(), Nobody);
         // After the one download (--once) the simulator has ended and taken its link away.

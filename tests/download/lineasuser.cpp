@@ -22,7 +22,7 @@ bool becomeUser(uid_t uid, gid_t gid)
     return getuid() == uid && geteuid() == uid && getegid() == gid;
 }
 
-bool await(SerialLink &link, const QByteArray &reply)
+bool await(QtSerialLink &link, const QByteArray &reply)
 {
     QByteArray received;
     while (!received.contains(reply) && link.waitForReadyRead(10000))
@@ -51,7 +51,7 @@ int main(int argc, char *argv[])
     if (!link.write(Protocol::greeting()) || !await(link, "WELCOME"))
         return fail("no WELCOME");
     const Step step{1, 253, 65, 10, 255, 5, 1, 127, 0, 3, 1};
-    if (!link.write(StepFrame(step)) || !await(link, "OK"))
+    if (!link.write(stepFrame(step)) || !await(link, "OK"))
         return fail("the step was not taken");
     if (!link.write(Protocol::endOfDownload()))
         return fail("END not sent");
