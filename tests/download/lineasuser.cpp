@@ -6,6 +6,7 @@
 #include "qtseriallink.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 
 #include <grp.h>
 #include <unistd.h>
@@ -54,6 +55,12 @@ int main(int argc, char *argv[])
     if (!link.write(stepFrame(step)) || !await(link, "OK"))
         return fail("the step was not taken");
     if (!link.write(Protocol::endOfDownload()))
+        return fail("END not sent");
+    // Writes leave on the event loop: "END" must be on the line before the program ends.
+    const QDeadlineTimer deadline(10000);
+    while (link.bytesToWrite() > 0 && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    if (link.bytesToWrite() > 0)
         return fail("END not sent");
     return 0;
 }
