@@ -7,9 +7,11 @@
 #include "seriallink.h"
 #include "steptablemodel.h"
 #include "teststrings.h"
+#include "testtexts.h"
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -22,11 +24,7 @@ namespace {
 
 const QString Hello = QStringLiteral("48 45 4C 4C 4F");
 const QString End = QStringLiteral("45 4E 44");
-const QString Done = QStringLiteral("設定終了しました。");
-const QString Failed = QStringLiteral("設定に失敗しました。");
-const QString NotFound = QStringLiteral("KLV-90は見つかりません。");
-const QString NoReply = QStringLiteral("KLV-90が応答しません。");
-const QString NotTaken = QStringLiteral("KLV-90がデータを受け付けません。");
+using Texts::Done, Texts::Failed, Texts::NotFound, Texts::NoReply, Texts::NotTaken;
 const QColor Green(0, 255, 0);
 constexpr int Patience = 20000; // ms; every wait of the download is far shorter
 
@@ -96,7 +94,13 @@ private slots:
         if (!pseudoTerminalsAvailable())
             QSKIP("no pseudo-terminals here: is devpts mounted on /dev/pts?");
     }
-    void cleanup() { m_window.reset(); }
+    void cleanup()
+    {
+        // A port left open by a failed check would stand in the next test's way: say so here.
+        const bool portLeftOpen = m_window && port()->isOpen();
+        m_window.reset();
+        QVERIFY2(!portLeftOpen, "the download left its port open");
+    }
 
     // The exchange, byte for byte, for the tables of the examples.
     void exchange_data()
@@ -328,6 +332,128 @@ private slots:
         QVERIFY(port()->write("HELLO"));
         QTRY_COMPARE(sim.lines(), (QStringList{"< " + Hello, "> WELCOME"}));
         QCOMPARE(boxes.texts(), QStringList{});
+        port()->close(); // the test's own opening
+    }
+
+    // Each frame's reply has a second: 800 ms late is taken, 1,200 ms late ends the download.
+    void frameReplyWait_data()
+    {
+        QTest::addColumn<int>("lateMs");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("800 ms") << 800 << true;
+        QTest::newRow("1,200 ms") << 1200 << false;
+    }
+    void frameReplyWait()
+    {
+        QFETCH(int, lateMs);
+        QFETCH(bool, taken);
+        ControllerSim sim({"--frame-late", QString::number(lateMs)});
+        openWindow({{1, sim.path()}}, {StartupStep});
+        MessageBoxAnswerer boxes;
+        clickDownload();
+        waitForEnd();
+        QTRY_VERIFY_WITH_TIMEOUT(sim.hasLine("-- closed"), Patience);
+        const QString frame = hexBytes(stepFrame(StartupStep));
+        if (taken) {
+            QCOMPARE(sim.received(), (QStringList{Hello, frame, End}));
+            QCOMPARE(m_text8.last(), Texts::PortClosed);
+            QCOMPARE(boxes.texts(), QStringList{Done});
+        } else {
+            QCOMPARE(sim.received(), (QStringList{Hello, frame}));
+            verifyClosedAfterFailure(boxes, NoReply);
+        }
+    }
+
+    // While steps are sent the window answers, the controls that change or read out the table
+    // are locked, and a progress bar counts the steps taken; afterwards all is as before.
+    void windowDuringTransfer()
+    {
+        TestPty controller; // answered by hand, step by step
+        openWindow({{1, controller.path()}}, {StartupStep, SecondStep});
+        auto *progress = control<QProgressBar>("downloadProgress");
+        const char *const locked[] = {"Command1", "Command7", "Command6", "Command8",
+                                      "Command4", "Command5", "Command9"};
+        const auto lockedEnabled = [&] {
+            QList<bool> enabled;
+            for (const char *name : locked)
+                enabled << control<QPushButton>(name)->isEnabled();
+            return enabled;
+        };
+        const QList<bool> allEnabled(std::size(locked), true);
+        const QList<bool> noneEnabled(std::size(locked), false);
+        QVERIFY(!progress->isVisible());
+        MessageBoxAnswerer boxes;
+        clickDownload();
+        QTRY_COMPARE(controller.received(), QByteArray("HELLO"));
+        QCOMPARE(lockedEnabled(), allEnabled); // the greeting wait leaves them alone
+        QVERIFY(!progress->isVisible());
+
+        controller.send("WELCOME");
+        const QByteArray first = "HELLO" + stepFrame(StartupStep);
+        QTRY_COMPARE(controller.received(), first);
+        QCOMPARE(lockedEnabled(), noneEnabled);
+        QVERIFY(!command2()->isEnabled());
+        QVERIFY(progress->isVisible());
+        QCOMPARE(progress->maximum(), 2);
+        QCOMPARE(progress->value(), 0);
+        auto *slider = control<QScrollBar>("FlatScrollBar1");
+        slider->setFocus();
+        QTest::keyClick(slider, Qt::Key_PageDown);
+        QCOMPARE(control<QLineEdit>("Text1")->text(), QStringLiteral("11"));
+
+        controller.send("OK");
+        QTRY_COMPARE(controller.received(), first + stepFrame(SecondStep));
+        QCOMPARE(progress->value(), 1);
+        QCOMPARE(lockedEnabled(), noneEnabled);
+        controller.send("OK");
+        waitForEnd();
+        QCOMPARE(controller.received(), first + stepFrame(SecondStep) + "END");
+        QCOMPARE(boxes.texts(), QStringList{Done});
+        QCOMPARE(lockedEnabled(), allEnabled);
+        QVERIFY(!progress->isVisible());
+    }
+
+    // Exit, or the window closed from its title bar, while steps are sent: nothing more goes
+    // out, no "END", the port closes and the program's event loop ends at once.
+    void closeDuringTransfer_data()
+    {
+        QTest::addColumn<bool>("titleBar");
+        QTest::newRow("Exit") << false;
+        QTest::newRow("title bar") << true;
+    }
+    void closeDuringTransfer()
+    {
+        QFETCH(bool, titleBar);
+        TestPty controller;
+        openWindow({{1, controller.path()}}, {StartupStep, SecondStep});
+        const QByteArray first = "HELLO" + stepFrame(StartupStep);
+        QTimer::singleShot(0, this, [this] { clickDownload(); });
+        QTimer driver;
+        connect(&driver, &QTimer::timeout, this, [&] {
+            const QByteArray received = controller.received();
+            if (received == "HELLO") {
+                controller.send("WELCOME");
+            } else if (received == first && m_window->isVisible()) {
+                if (titleBar)
+                    m_window->close();
+                else
+                    QTest::mouseClick(control<QPushButton>("Command3"), Qt::LeftButton);
+                controller.send("OK"); // too late: the port is closed
+            }
+        });
+        driver.start(5);
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        connect(&watchdog, &QTimer::timeout, qApp, [] { QCoreApplication::exit(1); });
+        watchdog.start(Patience);
+        QCOMPARE(QApplication::exec(), 0);
+        driver.stop();
+
+        QVERIFY(!m_window->isVisible());
+        QVERIFY(!port()->isOpen());
+        QVERIFY(controller.isHungUp());
+        QVERIFY(!control<QTimer>("Timer2")->isActive());
+        QCOMPARE(controller.received(), first);
     }
 
     // No controller on any port: every number is tried, and the search ends without a message.

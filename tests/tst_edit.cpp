@@ -2,7 +2,8 @@
 // grid cells clicked, message boxes answered, then the table, grid, editor and locks read back.
 #include "messageboxes.h"
 #include "teststrings.h"
-#include "tst_editdriver.h"
+#include "editdriver.h"
+#include "testtexts.h"
 
 #include <QImage>
 
@@ -12,11 +13,7 @@ Q_DECLARE_METATYPE(EditorState)
 
 namespace {
 
-const QString DoubleBit = QStringLiteral("ビット増減判定のチェックは１つのみです。");
-const QString SameKey = QStringLiteral("同じキーが存在します。");
-const QString Full = QStringLiteral("パラメータステップがいっぱいです。");
-const QString KeyFixed = QStringLiteral("キーは変更できません。");
-const QString OutOfRange = QStringLiteral("レンジ外です。");
+using Texts::DoubleBit, Texts::SameKey, Texts::Full, Texts::KeyFixed, Texts::OutOfRange;
 
 // Three steps, added as C, A, B so that the sort has work to do: A (KeyData 1) lands in row 2,
 // B (KeyData 2) in row 3, C (KeyData 4) in row 4.
@@ -96,6 +93,13 @@ private slots:
         QTest::newRow("both bit conditions and same key, masked")
             << QList{editor("LLLLLMM"), editor("LLLLLMM", Inc | Dec)} << QStringList{DoubleBit}
             << QList<int>{0} << QStringLiteral("EEEEEDE");
+        // The double bit condition is reported before a key the table refuses.
+        QTest::newRow("both bit conditions on a key taken by an increase step")
+            << QList{editor("LLLLLLL", Inc), editor("LLLLLLL", Inc | Dec)}
+            << QStringList{DoubleBit} << QList<int>{0} << AllEnabled;
+        QTest::newRow("both bit conditions, masking a wire the table tests")
+            << QList{lo, editor("LLMLLLL", Inc | Dec)} << QStringList{DoubleBit} << QList<int>{0}
+            << AllEnabled;
     }
     void add()
     {

@@ -6,7 +6,8 @@
 #include "gridtexts.h"
 #include "messageboxes.h"
 #include "teststrings.h"
-#include "tst_editdriver.h"
+#include "editdriver.h"
+#include "testtexts.h"
 
 #include <QRandomGenerator>
 
@@ -93,11 +94,8 @@ class TestEditSequence : public QObject
         const QList<int> highlighted = m_ui->highlightedRows();
         QVERIFY(highlighted.isEmpty() || highlighted == QList<int>{current});
 
-        static const QStringList known{QStringLiteral("ビット増減判定のチェックは１つのみです。"),
-                                       QStringLiteral("同じキーが存在します。"),
-                                       QStringLiteral("パラメータステップがいっぱいです。"),
-                                       QStringLiteral("キーは変更できません。"),
-                                       QStringLiteral("レンジ外です。")};
+        static const QStringList known{Texts::DoubleBit, Texts::SameKey, Texts::Full,
+                                       Texts::KeyFixed, Texts::OutOfRange};
         for (const auto &message : m_boxes->messages()) {
             QCOMPARE(message.caption, QStringLiteral("KLV-90"));
             QVERIFY2(known.contains(message.text), qPrintable(message.text));
@@ -224,7 +222,7 @@ private slots:
                 QVERIFY(shown || before.StepCount < StepTable::MaxSteps);
                 if (shown && before.StepCount < StepTable::MaxSteps)
                     QVERIFY(m_boxes->texts().last() !=
-                            QStringLiteral("パラメータステップがいっぱいです。"));
+                            Texts::Full);
                 break;
             case Update:
                 QCOMPARE(keysOf(after), keysOf(before));

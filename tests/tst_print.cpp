@@ -2,6 +2,7 @@
 #include "parameterlist.h"
 #include "printlist.h"
 #include "steptablemodel.h"
+#include "testtexts.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -25,8 +26,8 @@
 
 namespace {
 
-const QString Notice = QStringLiteral("KLV-90: 設定した内容で印刷します");
-const QString Cancelled = QStringLiteral("KLV-90: キャンセルが選択されました。");
+const QString Notice = "KLV-90: " + Texts::PrintNotice;
+const QString Cancelled = "KLV-90: " + Texts::Cancelled;
 
 // Steps that tell one another apart on paper (step n has Speed1 n), with a little of every cell;
 // step 4 has both bit conditions, the widest line there is.

@@ -6,6 +6,7 @@
 #include "stepgrid.h"
 #include "steptablemodel.h"
 #include "teststrings.h"
+#include "testtexts.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -230,7 +231,7 @@ private slots:
     {
         DialogAnswerer answerer;
         click("Command5");
-        QCOMPARE(answerer.messages, QStringList{"KLV-90|保存するデータがありません。"});
+        QCOMPARE(answerer.messages, QStringList{"KLV-90|" + Texts::NothingToSave});
         QVERIFY(answerer.fileDialogs.isEmpty());
     }
 
@@ -403,7 +404,7 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("path"); // empty: the bytes in a file of the test's own
         QTest::addColumn<QString>("message");
-        const QString wrong = QStringLiteral("KLV-90|ファイルが違います。");
+        const QString wrong = "KLV-90|" + Texts::WrongFile;
         const QByteArray one = record(stepFor(1));
         QTest::newRow("empty file") << QByteArray() << QString() << wrong;
         QTest::newRow("one byte") << QByteArray("K") << QString() << wrong;
@@ -417,7 +418,7 @@ private slots:
             << fileOf(stepsFor(1), QByteArray(1 << 20, '\0')) << QString() << wrong;
         // Reading memory the process does not map fails like a bad disk, for root as well.
         QTest::newRow("read error") << QByteArray() << QStringLiteral("/proc/self/mem")
-                                    << QStringLiteral("KLV-90|ファイルを読み込めませんでした。");
+                                    << "KLV-90|" + Texts::Unreadable;
     }
     void refusedLoad()
     {
@@ -477,7 +478,7 @@ private slots:
             click("Command5");
         }
 
-        QCOMPARE(answerer.messages, QStringList{"KLV-90|ファイルを保存できませんでした。"});
+        QCOMPARE(answerer.messages, QStringList{"KLV-90|" + Texts::NotSaved});
         QCOMPARE(readAll(path), old);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"KLV-90.zzr"});
         QVERIFY(state() == before);

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "seriallink.h"
+
+#include <QByteArrayList>
+#include <QSet>
+
+// A serial link in memory: the devices that open are named, every write is kept, and the test
+// plays the controller's part, with or without the link announcing what arrived.
+class FakeLink : public SerialLink
+{
+    Q_OBJECT
+public:
+    explicit FakeLink(QSet<QString> devices) : m_devices(std::move(devices)) {}
+
+    bool open(const QString &portName) override
+    {
+        if (m_open || !m_devices.contains(portName))
+            return false;
+        m_open = true;
+        m_opened << portName;
+        m_pending.clear();
+        return true;
+    }
+    bool isOpen() const override { return m_open; }
+    bool write(const QByteArray &bytes) override
+    {
+        if (!m_open)
+            return false;
+        m_written << bytes;
+        return true;
+    }
+    qint64 bytesToWrite() const override { return 0; }
+    QByteArray readAll() override { return std::exchange(m_pending, {}); }
+    void close() override { m_open = false; }
+
+    // The controller's reply, announced as arrived.
+    void reply(const QByteArray &bytes)
+    {
+        m_pending += bytes;
+        emit readyRead();
+    }
+    // Bytes that are there to be read, not yet announced.
+    void holdUnannounced(const QByteArray &bytes) { m_pending += bytes; }
+
+    const QByteArrayList &written() const { return m_written; }
+    const QStringList &opened() const { return m_opened; }
+
+private:
+    QSet<QString> m_devices;
+    bool m_open = false;
+    QByteArray m_pending;
+    QByteArrayList m_written;
+    QStringList m_opened;
+};

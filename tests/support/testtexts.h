@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+// The tool's own texts as the tests expect them, in one place. They are written out here, not
+// taken from the code, so a changed text in the code fails the tests.
+namespace Texts {
+// Editing.
+inline const QString DoubleBit = QStringLiteral("ビット増減判定のチェックは１つのみです。");
+inline const QString SameKey = QStringLiteral("同じキーが存在します。");
+inline const QString Full = QStringLiteral("パラメータステップがいっぱいです。");
+inline const QString KeyFixed = QStringLiteral("キーは変更できません。");
+inline const QString OutOfRange = QStringLiteral("レンジ外です。");
+
+// The settings file.
+inline const QString NothingToSave = QStringLiteral("保存するデータがありません。");
+inline const QString WrongFile = QStringLiteral("ファイルが違います。");
+inline const QString Unreadable = QStringLiteral("ファイルを読み込めませんでした。");
+inline const QString NotSaved = QStringLiteral("ファイルを保存できませんでした。");
+
+// Printing.
+inline const QString PrintNotice = QStringLiteral("設定した内容で印刷します");
+inline const QString Cancelled = QStringLiteral("キャンセルが選択されました。");
+
+// The download: the message boxes, and the port status texts.
+inline const QString Done = QStringLiteral("設定終了しました。");
+inline const QString Failed = QStringLiteral("設定に失敗しました。");
+inline const QString PortClosed = QStringLiteral("ポートクローズ");
+inline const QString PortOpen = QStringLiteral("ポートオープン");
+inline const QString PortAlreadyOpen = QStringLiteral("ポートオープン中");
+inline const QString NotFound = QStringLiteral("KLV-90は見つかりません。");
+inline const QString NoReply = QStringLiteral("KLV-90が応答しません。");
+inline const QString NotTaken = QStringLiteral("KLV-90がデータを受け付けません。");
+} // namespace Texts

@@ -1,0 +1,117 @@
+// The download's state machine on a link in memory: the orders and copies that a real line
+// cannot stage on demand.
+#include "fakelink.h"
+#include "protocol.h"
+#include "settingsdownload.h"
+#include "testtexts.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+using Outcome = SettingsDownload::Outcome;
+
+const Step First{0, 255, 0, 1, 127, 0, 1, 127, 0, 1, 0};
+const Step Second{1, 253, 65, 10, 255, 5, 1, 127, 0, 3, 1};
+
+QString device(int number)
+{
+    return QStringLiteral("port-%1").arg(number);
+}
+
+StepTable tableOf(const QList<Step> &steps)
+{
+    StepTable table;
+    for (const Step &step : steps)
+        table[table.StepCount++] = step;
+    return table;
+}
+
+} // namespace
+
+class TestDownloadMachine : public QObject
+{
+    Q_OBJECT
+private slots:
+    // A "WELCOME" that is there when the greeting's time is up, but was not announced before
+    // the tick, is too late: the next port is tried.
+    void welcomeWithTheTickIsTooLate()
+    {
+        FakeLink link({device(1)});
+        const StepTable table = tableOf({First});
+        SettingsDownload download(link, device, table);
+        QSignalSpy status(&download, &SettingsDownload::statusChanged);
+        QSignalSpy finished(&download, &SettingsDownload::finished);
+        download.start();
+        QCOMPARE(link.written(), QByteArrayList{"HELLO"});
+        link.holdUnannounced("WELCOME");
+        QVERIFY(finished.wait(5000));
+        QCOMPARE(finished.first().first().value<Outcome>(), Outcome::NotFound);
+        QCOMPARE(status.first().first().toString(), QStringLiteral("2"));
+        QCOMPARE(status.last().first().toString(), Texts::NotFound);
+        QCOMPARE(link.written(), QByteArrayList{"HELLO"});
+        QVERIFY(!link.isOpen());
+    }
+
+    // The steps sent are those of the table when the controller answered; a change after that
+    // reaches the controller with the next download.
+    void sendsTheTableAsItWasAtWelcome()
+    {
+        FakeLink link({device(1)});
+        StepTable table = tableOf({First, Second});
+        SettingsDownload download(link, device, table);
+        QSignalSpy started(&download, &SettingsDownload::transferStarted);
+        QSignalSpy taken(&download, &SettingsDownload::stepsTaken);
+        QSignalSpy finished(&download, &SettingsDownload::finished);
+        download.start();
+        link.reply("WELCOME");
+        QVERIFY(started.wait(5000));
+        QCOMPARE(started.first().first().toInt(), 2);
+        table.clear();
+        link.reply("OK");
+        link.reply("OK");
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.first().first().value<Outcome>(), Outcome::Completed);
+        QCOMPARE(link.written(),
+                 (QByteArrayList{"HELLO", stepFrame(First), stepFrame(Second), "END"}));
+        QCOMPARE(taken.count(), 2);
+        QCOMPARE(taken.last(), (QVariantList{2, 2}));
+    }
+
+    // Abandoning sends nothing more, reports nothing and closes the port, wherever it stands.
+    void abandon_data()
+    {
+        QTest::addColumn<int>("okBefore");
+        QTest::newRow("waiting for the greeting") << -1;
+        QTest::newRow("waiting for the first step's reply") << 0;
+        QTest::newRow("waiting for the second step's reply") << 1;
+    }
+    void abandon()
+    {
+        QFETCH(int, okBefore);
+        FakeLink link({device(1)});
+        const StepTable table = tableOf({First, Second});
+        SettingsDownload download(link, device, table);
+        QSignalSpy started(&download, &SettingsDownload::transferStarted);
+        QSignalSpy finished(&download, &SettingsDownload::finished);
+        download.start();
+        if (okBefore >= 0) {
+            link.reply("WELCOME");
+            QVERIFY(started.wait(5000));
+            for (int i = 0; i < okBefore; ++i)
+                link.reply("OK");
+        }
+        const qsizetype sent = link.written().size();
+        download.abandon();
+        QVERIFY(!link.isOpen());
+        QVERIFY(!download.isRunning());
+        link.reply("OK");
+        QTest::qWait(1200); // longer than any reply wait: nothing may follow
+        QCOMPARE(link.written().size(), sent);
+        QCOMPARE(finished.count(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDownloadMachine)
+#include "tst_download_machine.moc"
