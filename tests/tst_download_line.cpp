@@ -124,6 +124,35 @@ private slots:
         QCOMPARE(failed.count(), 1);
     }
 
+    // The link's own wait running out is no failure of the device: the port stays open and
+    // takes the next bytes.
+    void ownTimeoutLeavesPortOpen()
+    {
+        TestPty pty;
+        QtSerialLink link;
+        QVERIFY(link.open(pty.path()));
+        QSignalSpy failed(&link, &SerialLink::failed);
+        QVERIFY(!link.waitForReadyRead(50));
+        QVERIFY(link.isOpen());
+        QCOMPARE(failed.count(), 0);
+        pty.send("OK");
+        QCOMPARE(readUntil(link, "OK"), QByteArray("OK"));
+        QCOMPARE(failed.count(), 0);
+    }
+
+    // A write returns at once; the bytes leave on the event loop, which bytesWritten() tells.
+    void writesLeaveOnTheEventLoop()
+    {
+        TestPty pty;
+        QtSerialLink link;
+        QVERIFY(link.open(pty.path()));
+        QSignalSpy written(&link, &SerialLink::bytesWritten);
+        QVERIFY(link.write("HELLO"));
+        QTRY_VERIFY(written.count() > 0);
+        QCOMPARE(link.bytesToWrite(), 0);
+        QTRY_COMPARE(pty.received(), QByteArray("HELLO"));
+    }
+
     // The simulator judges frames as the controller does.
     void simulatorJudgesFrames_data()
     {
