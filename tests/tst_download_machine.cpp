@@ -79,6 +79,37 @@ private slots:
         QCOMPARE(taken.last(), (QVariantList{2, 2}));
     }
 
+    // A write that fails is one failure, reported once, wherever the download stands.
+    void failingWriteEndsOnce_data()
+    {
+        QTest::addColumn<int>("writes"); // taken before the device fails
+        QTest::newRow("the first frame") << 1;
+        QTest::newRow("END") << 3;
+    }
+    void failingWriteEndsOnce()
+    {
+        QFETCH(int, writes);
+        FakeLink link({device(1)});
+        const StepTable table = tableOf({First, Second});
+        SettingsDownload download(link, device, table);
+        QSignalSpy status(&download, &SettingsDownload::statusChanged);
+        QSignalSpy finished(&download, &SettingsDownload::finished);
+        link.failAfterWrites(writes);
+        download.start();
+        link.reply("WELCOME");
+        for (int i = 1; i < writes && !finished.count(); ++i) {
+            QTRY_COMPARE(link.written().size(), i + 1);
+            link.reply("OK");
+        }
+        QTRY_COMPARE(finished.count(), 1);
+        QTest::qWait(1200); // longer than any reply wait: no second report may follow
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(finished.first().first().value<Outcome>(), Outcome::NoReply);
+        QCOMPARE(status.last().first().toString(), Texts::NoReply);
+        QCOMPARE(link.written().size(), writes);
+        QVERIFY(!download.isRunning());
+    }
+
     // Abandoning sends nothing more, reports nothing and closes the port, wherever it stands.
     void abandon_data()
     {

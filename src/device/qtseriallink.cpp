@@ -40,7 +40,10 @@ bool QtSerialLink::write(const QByteArray &bytes)
         emit failed();
         return false;
     }
-    return true;
+    // Hands the bytes to the device now, without waiting, rather than on the next pass of the
+    // event loop: every frame's round trip is shorter by that pass.
+    m_port.flush();
+    return m_port.isOpen();
 }
 
 qint64 QtSerialLink::bytesToWrite() const

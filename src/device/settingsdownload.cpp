@@ -154,9 +154,9 @@ void SettingsDownload::sendNextStepOrEnd()
     }
     // "END" follows only a full transfer, so the controller never takes a partial program.
     m_phase = Phase::Ending;
+    m_replyTimer->start(ReplyWaitMs);
     if (!m_link.write(Protocol::endOfDownload()))
         return end(Outcome::NoReply);
-    m_replyTimer->start(ReplyWaitMs);
     endWritten();
 }
 
@@ -178,6 +178,9 @@ void SettingsDownload::endWritten()
 
 void SettingsDownload::end(Outcome outcome)
 {
+    // A failing write reports itself twice, as the link's signal and as the write's result.
+    if (m_phase == Phase::Idle)
+        return;
     m_replyTimer->stop();
     m_link.close();
     m_phase = Phase::Idle;

@@ -27,6 +27,14 @@ public:
     {
         if (!m_open)
             return false;
+        if (m_writesLeft == 0) {
+            // As a real link does: it closes, says so, and the write fails.
+            m_open = false;
+            emit failed();
+            return false;
+        }
+        if (m_writesLeft > 0)
+            --m_writesLeft;
         m_written << bytes;
         return true;
     }
@@ -43,6 +51,9 @@ public:
     // Bytes that are there to be read, not yet announced.
     void holdUnannounced(const QByteArray &bytes) { m_pending += bytes; }
 
+    // The device fails after taking count more writes.
+    void failAfterWrites(int count) { m_writesLeft = count; }
+
     const QByteArrayList &written() const { return m_written; }
     const QStringList &opened() const { return m_opened; }
 
@@ -52,4 +63,5 @@ private:
     QByteArray m_pending;
     QByteArrayList m_written;
     QStringList m_opened;
+    int m_writesLeft = -1; // no limit
 };
