@@ -72,8 +72,7 @@ void Form1::lockMaskedWires(bool enableUnmasked)
 
 void Form1::highlightRowAfterLast()
 {
-    // Only a table of 129 steps, which no operation can make, would have no row after its last
-    // step; the last row stands in for it then.
-    m_grid->setCurrentCell(qMin<int>(stepTable().StepCount, m_steps->rowCount() - 1), 1);
+    // Called after a delete, so the table holds at most 127 steps and the row exists.
+    m_grid->setCurrentCell(stepTable().StepCount, 1);
     m_grid->selectCurrentRow();
 }

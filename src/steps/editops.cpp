@@ -105,7 +105,8 @@ bool deleteStep(StepTable &table, int slot)
 {
     if (slot < 0 || slot >= table.StepCount)
         return false;
-    // With at most 129 steps the last pass reads slot StepCount, never past slot 129.
+    // The last pass copies down the slot just past the steps; the bound keeps every pass inside
+    // the table's slots.
     for (int i = slot; i < table.StepCount && i + 1 < StepTable::SlotCount; ++i)
         table[i] = table[i + 1];
     --table.StepCount;
