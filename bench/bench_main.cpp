@@ -26,9 +26,11 @@ int main(int argc, char *argv[])
     standardHandler = qInstallMessageHandler(quietHandler);
     // The start-up figure is taken in a child process that only starts the window.
     if (argc > 1 && std::strcmp(argv[1], "--startup-child") == 0)
-        return startupChild(argc, argv, false);
+        return startupChild(argc, argv, StartupWindow::Tool);
     if (argc > 1 && std::strcmp(argv[1], "--bare-child") == 0)
-        return startupChild(argc, argv, true);
+        return startupChild(argc, argv, StartupWindow::Bare);
+    if (argc > 1 && std::strcmp(argv[1], "--label-child") == 0)
+        return startupChild(argc, argv, StartupWindow::OneLabel);
 
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);

@@ -2,8 +2,8 @@
 
 // Each area of the tool prints its own figures; the bench program runs them in turn.
 // The child side of benchStartup: starts the window and reports when it is shown.
-// bare: an empty window of the same size instead of the tool's.
-int startupChild(int argc, char *argv[], bool bare);
+enum class StartupWindow { Tool, Bare, OneLabel };
+int startupChild(int argc, char *argv[], StartupWindow kind);
 void benchStartup(const char *program);
 void benchEditing();
 void benchDownload();
