@@ -1,11 +1,13 @@
 // The editing operations worked on the real window: buttons, option buttons, check boxes and
 // grid cells clicked, message boxes answered, then the table, grid, editor and locks read back.
+#include "editdriver.h"
 #include "messageboxes.h"
 #include "teststrings.h"
-#include "editdriver.h"
 #include "testtexts.h"
 
+#include <QApplication>
 #include <QImage>
+#include <QMouseEvent>
 
 using namespace edit;
 
@@ -95,8 +97,8 @@ private slots:
             << QList<int>{0} << QStringLiteral("EEEEEDE");
         // The double bit condition is reported before a key the table refuses.
         QTest::newRow("both bit conditions on a key taken by an increase step")
-            << QList{editor("LLLLLLL", Inc), editor("LLLLLLL", Inc | Dec)}
-            << QStringList{DoubleBit} << QList<int>{0} << AllEnabled;
+            << QList{editor("LLLLLLL", Inc), editor("LLLLLLL", Inc | Dec)} << QStringList{DoubleBit}
+            << QList<int>{0} << AllEnabled;
         QTest::newRow("both bit conditions, masking a wire the table tests")
             << QList{lo, editor("LLMLLLL", Inc | Dec)} << QStringList{DoubleBit} << QList<int>{0}
             << AllEnabled;
@@ -193,6 +195,65 @@ private slots:
         QCOMPARE(m_boxes->texts().size(), 3);
     }
 
+    // Gestures other than a plain click never part the row the editor shows from the row Delete
+    // acts on: other buttons leave both alone, and a press dragged to another row is a click on
+    // the row pressed.
+    void gridGestures_data()
+    {
+        QTest::addColumn<QString>("gesture");
+        QTest::addColumn<int>("selected"); // the row loaded, and the one Delete removes
+        QTest::newRow("right click on row 4") << "right" << 3;
+        QTest::newRow("middle click on row 4") << "middle" << 3;
+        QTest::newRow("cell of row 2 dragged to row 4") << "drag cells" << 2;
+        QTest::newRow("number 2 dragged to number 4") << "drag numbers" << 2;
+    }
+    void gridGestures()
+    {
+        QFETCH(QString, gesture);
+        QFETCH(int, selected);
+        addABC();
+        m_ui->clickRow(3);
+        StepGrid *grid = m_form->grid();
+        QWidget *cells = grid->viewport();
+        QWidget *numbers = grid->verticalHeader()->viewport();
+        const auto cellAt = [&](int row) {
+            return grid->visualRect(grid->model()->index(row - 2, 4)).center();
+        };
+        const auto numberAt = [&](int row) {
+            const QHeaderView *header = grid->verticalHeader();
+            return QPoint(header->width() / 2, header->sectionViewportPosition(row - 2) +
+                                                   header->sectionSize(row - 2) / 2);
+        };
+        const auto drag = [](QWidget *on, QPoint from, QPoint to) {
+            QTest::mousePress(on, Qt::LeftButton, {}, from);
+            for (int step = 1; step <= 4; ++step) {
+                const QPoint at = from + (to - from) * step / 4;
+                QMouseEvent move(QEvent::MouseMove, at, on->mapToGlobal(at), Qt::NoButton,
+                                 Qt::LeftButton, Qt::NoModifier);
+                QApplication::sendEvent(on, &move);
+            }
+            QTest::mouseRelease(on, Qt::LeftButton, {}, to);
+        };
+        if (gesture == "right")
+            QTest::mouseClick(cells, Qt::RightButton, {}, cellAt(4));
+        else if (gesture == "middle")
+            QTest::mouseClick(cells, Qt::MiddleButton, {}, cellAt(4));
+        else if (gesture == "drag cells")
+            drag(cells, cellAt(2), cellAt(4));
+        else
+            drag(numbers, numberAt(2), numberAt(4));
+
+        QCOMPARE(m_boxes->texts(), QStringList());
+        QCOMPARE(m_form->selectedRow(), selected);
+        QCOMPARE(grid->currentRow(), selected);
+        QCOMPARE(m_ui->highlightedRows(), QList<int>{selected});
+        QCOMPARE(m_form->editorState(), (QList{A, B, C}[selected - 2]));
+        QList<int> remaining = m_ui->keys();
+        remaining.removeAt(selected - 2);
+        m_ui->press("Command6");
+        QCOMPARE(m_ui->keys(), remaining);
+    }
+
     // A click on the grid: which row it selects, the message, and what the editor shows.
     void gridClick_data()
     {
@@ -206,6 +267,7 @@ private slots:
         QTest::newRow("step number of row 2") << 2 << 0 << QStringList{} << 2 << 2;
         QTest::newRow("header row 0") << 0 << 3 << QStringList{} << 2 << 129;
         QTest::newRow("header row 1") << 1 << 14 << QStringList{} << 2 << 129;
+        QTest::newRow("corner cell") << 0 << 0 << QStringList{} << 2 << 129;
         QTest::newRow("first empty row") << 5 << 1 << QStringList{OutOfRange} << 2 << 5;
         QTest::newRow("last row") << 129 << 10 << QStringList{OutOfRange} << 2 << 129;
     }

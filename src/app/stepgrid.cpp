@@ -2,6 +2,7 @@
 
 #include "steptablemodel.h"
 
+#include <QAbstractButton>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -77,6 +78,33 @@ StepNumberHeader::StepNumberHeader(QWidget *parent) : QHeaderView(Qt::Vertical, 
     setSectionsClickable(true);
 }
 
+void StepNumberHeader::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    m_pressedSection = logicalIndexAt(event->position().toPoint());
+    QHeaderView::mousePressEvent(event);
+}
+
+void StepNumberHeader::mouseMoveEvent(QMouseEvent *event)
+{
+    // Dragging over the numbers would move the current row row by row.
+    if (event->buttons() != Qt::NoButton) {
+        event->accept();
+        return;
+    }
+    QHeaderView::mouseMoveEvent(event);
+}
+
+void StepNumberHeader::mouseReleaseEvent(QMouseEvent *event)
+{
+    QHeaderView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && m_pressedSection >= 0)
+        emit numberClicked(std::exchange(m_pressedSection, -1));
+}
+
 StepGrid::StepGrid(QWidget *parent) : QTableView(parent), m_header(new TwoRowHeader(this))
 {
     setHorizontalHeader(m_header);
@@ -85,7 +113,6 @@ StepGrid::StepGrid(QWidget *parent) : QTableView(parent), m_header(new TwoRowHea
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setCornerButtonEnabled(false);
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -99,10 +126,46 @@ StepGrid::StepGrid(QWidget *parent) : QTableView(parent), m_header(new TwoRowHea
         pal.setColor(QPalette::Inactive, role, pal.color(QPalette::Active, role));
     setPalette(pal);
 
-    connect(this, &QTableView::clicked, this,
-            [this](const QModelIndex &index) { emit stepRowClicked(index.row()); });
-    connect(numbers, &QHeaderView::sectionClicked, this, &StepGrid::stepRowClicked);
+    auto *numberHeader = static_cast<StepNumberHeader *>(numbers);
+    connect(numberHeader, &StepNumberHeader::numberClicked, this, &StepGrid::stepRowClicked);
     connect(m_header, &TwoRowHeader::headerRowClicked, this, &StepGrid::headerClicked);
+    // The corner above the numbers is a cell of the header rows too. Its button would select
+    // all, which a grid of single rows ignores.
+    setCornerButtonEnabled(true);
+    if (auto *corner = findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly))
+        connect(corner, &QAbstractButton::clicked, this, &StepGrid::headerClicked);
+}
+
+void StepGrid::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() != Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    m_pressedOnStep = indexAt(event->position().toPoint()).isValid();
+    QTableView::mousePressEvent(event);
+}
+
+void StepGrid::mouseMoveEvent(QMouseEvent *event)
+{
+    if (event->buttons() != Qt::NoButton) {
+        event->accept();
+        return;
+    }
+    QTableView::mouseMoveEvent(event);
+}
+
+void StepGrid::mouseReleaseEvent(QMouseEvent *event)
+{
+    QTableView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && std::exchange(m_pressedOnStep, false))
+        emit stepRowClicked(currentSlot());
+}
+
+void StepGrid::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a double click is a press like the first.
+    mousePressEvent(event);
 }
 
 void StepGrid::showTable(StepTableModel *model, int rowHeight)

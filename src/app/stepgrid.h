@@ -5,13 +5,25 @@
 
 class StepTableModel;
 
-// The step numbers: a header whose width the grid gives, so no section's text is measured.
+// The step numbers: a header whose width the grid gives, so no section's text is measured. A
+// press on a number is a click on that step's row, wherever the button is let go.
 class StepNumberHeader : public QHeaderView
 {
     Q_OBJECT
 public:
     explicit StepNumberHeader(QWidget *parent = nullptr);
     QSize sizeHint() const override { return minimumSize(); }
+
+signals:
+    void numberClicked(int section);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    int m_pressedSection = -1;
 };
 
 // The grid's two header rows, painted one above the other in each section. A click reports
@@ -65,10 +77,21 @@ public:
     TwoRowHeader *twoRowHeader() const { return m_header; }
 
 signals:
-    // A click on a step row (a data cell or its number), and on one of the header rows.
+    // A click on a step row (a data cell or its number), and on one of the header rows or the
+    // corner above the numbers.
     void stepRowClicked(int slot);
     void headerClicked();
 
+protected:
+    // Only the left button moves the current row, and only where it is pressed: a press dragged
+    // to another row is a click on the row pressed, so the row the editor shows and the row
+    // Delete acts on stay the same.
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+
 private:
     TwoRowHeader *m_header;
+    bool m_pressedOnStep = false;
 };

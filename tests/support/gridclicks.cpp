@@ -2,10 +2,17 @@
 
 #include "stepgrid.h"
 
+#include <QAbstractButton>
 #include <QTest>
 
 void clickGridRow(StepGrid *grid, int row, int column)
 {
+    if (row < StepGrid::HeaderRows && column == 0) {
+        // The corner cell above the step numbers.
+        auto *corner = grid->findChild<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly);
+        QTest::mouseClick(corner, Qt::LeftButton);
+        return;
+    }
     if (row < StepGrid::HeaderRows) {
         TwoRowHeader *header = grid->twoRowHeader();
         const int section = qMax(0, column - 1);

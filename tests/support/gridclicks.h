@@ -2,6 +2,6 @@
 
 class StepGrid;
 
-// Clicks the grid as a user does: row 0 or 1 on the two header rows, rows 2 to 129 on a data
-// cell (scrolled into view first), column 0 on the step-number column.
+// Clicks the grid as a user does: row 0 or 1 on the two header rows (column 0 is the corner), rows
+// 2 to 129 on a data cell (scrolled into view first), column 0 on the step-number column.
 void clickGridRow(StepGrid *grid, int row, int column = 1);
