@@ -24,7 +24,7 @@ int reportEnd(SettingsDownload::Outcome outcome, const DownloadProgress &progres
     switch (outcome) {
     case SettingsDownload::Outcome::Completed:
         Console::writeErr(
-            QStringLiteral("done: the controller took all %1 steps\n").arg(progress.stepTotal()));
+            QStringLiteral("done: %1 downloaded\n").arg(stepsText(progress.stepTotal())));
         return ExitStatus::Done;
     case SettingsDownload::Outcome::NotFound:
         if (onePort && progress.greetedPort() == 0) {

@@ -1,6 +1,7 @@
 #include "downloadprogress.h"
 
 #include "console.h"
+#include "program.h"
 #include "settingsdownload.h"
 
 namespace {
@@ -39,9 +40,7 @@ void DownloadProgress::transferStarted(int total)
 {
     m_total = total;
     m_taken = 0;
-    Console::writeErr(QStringLiteral("sending %1 %2\n")
-                          .arg(total)
-                          .arg(total == 1 ? QStringLiteral("step") : QStringLiteral("steps")));
+    Console::writeErr(QStringLiteral("sending %1\n").arg(stepsText(total)));
     if (m_drawsBar && total > 0)
         drawBar();
 }

@@ -26,3 +26,9 @@ LoadedProgram loadProgram(const QString &path)
     program.table = model.table();
     return program;
 }
+
+QString stepsText(int count)
+{
+    return QString::number(count) +
+           (count == 1 ? QStringLiteral(" step") : QStringLiteral(" steps"));
+}

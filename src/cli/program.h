@@ -13,3 +13,6 @@ struct LoadedProgram
 
 // Reads the settings file at path the way the window's Load does.
 LoadedProgram loadProgram(const QString &path);
+
+// "1 step", "128 steps".
+QString stepsText(int count);

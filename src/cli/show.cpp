@@ -62,11 +62,8 @@ int checkProgram(const CliArguments &arguments)
         Console::printError(arguments.file + QStringLiteral(": ") + program.error);
         return ExitStatus::Failed;
     }
-    const int steps = program.table.StepCount;
-    Console::writeOut(QStringLiteral("%1: settings file, %2 %3\n")
-                          .arg(arguments.file)
-                          .arg(steps)
-                          .arg(steps == 1 ? QStringLiteral("step") : QStringLiteral("steps"))
+    Console::writeOut(QStringLiteral("%1: settings file, %2\n")
+                          .arg(arguments.file, stepsText(program.table.StepCount))
                           .toUtf8());
     return ExitStatus::Done;
 }
