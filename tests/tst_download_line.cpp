@@ -151,8 +151,8 @@ private slots:
         QCOMPARE(readUntil(link, reply), reply);
     }
 
-    // start(first, last) greets the ports of that range and no other; the window's 1 to 30 go
-    // on past a silent port to the controller. Port 3 does not open.
+    // startOnPorts(first, last) greets the ports of that range and no other; the window's 1 to 30
+    // go on past a silent port to the controller. Port 3 does not open.
     void searchRange_data()
     {
         QTest::addColumn<int>("first");
@@ -187,7 +187,7 @@ private slots:
         connect(&download, &SettingsDownload::portGreeted, this,
                 [&](int port) { greetings << port; });
         QSignalSpy finished(&download, &SettingsDownload::finished);
-        download.start(first, last);
+        download.startOnPorts(first, last);
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
         QCOMPARE(finished.first().first().value<SettingsDownload::Outcome>(), outcome);
         QCOMPARE(greetings, greeted);

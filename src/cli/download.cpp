@@ -93,6 +93,6 @@ int downloadProgram(const CliArguments &arguments)
                          QCoreApplication::exit(reportEnd(outcome, progress, arguments));
                      });
     // Started from the event loop: a search that ends at once reports before exec() returns.
-    QTimer::singleShot(0, &download, [&] { download.start(firstPort, lastPort); });
+    QTimer::singleShot(0, &download, [&] { download.startOnPorts(firstPort, lastPort); });
     return QCoreApplication::exec();
 }

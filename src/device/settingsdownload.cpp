@@ -28,10 +28,10 @@ SettingsDownload::~SettingsDownload()
 
 void SettingsDownload::start()
 {
-    start(FirstPort, LastPort);
+    startOnPorts(FirstPort, LastPort);
 }
 
-void SettingsDownload::start(int firstPort, int lastPort)
+void SettingsDownload::startOnPorts(int firstPort, int lastPort)
 {
     if (isRunning())
         return;

@@ -52,7 +52,7 @@ public:
     void start();
     // Starts a download that searches only the port numbers first to last (within FirstPort to
     // LastPort): a caller that knows where the controller is greets no other device.
-    void start(int firstPort, int lastPort);
+    void startOnPorts(int firstPort, int lastPort);
     // Ends a download at once, for a program that is closing: the timer stops, the port closes,
     // nothing more is sent or reported.
     void abandon();
