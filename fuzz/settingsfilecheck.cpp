@@ -12,7 +12,10 @@ QString checkSettingsFileLoad(QByteArrayView bytes)
     const qsizetype records = isSettingsFile ? (bytes.size() - 3) / 11 : 0;
     const bool fits = isSettingsFile && records <= StepTable::MaxSteps;
 
-    if (contents.error != (fits ? SettingsFileError::None : SettingsFileError::WrongFile))
+    const SettingsFileError verdict = !isSettingsFile ? SettingsFileError::WrongFile
+                                      : !fits         ? SettingsFileError::TooManySteps
+                                                      : SettingsFileError::None;
+    if (contents.error != verdict)
         return QStringLiteral("wrong verdict for %1 bytes").arg(bytes.size());
     if (!fits)
         return contents.steps.isEmpty() ? QString() : QStringLiteral("steps of a refused file");

@@ -5,6 +5,7 @@
 #include "protocol.h"
 #include "qtseriallink.h"
 #include "receivetextcheck.h"
+#include "settingsdownload.h"
 #include "teststrings.h"
 
 #include <QDir>
@@ -203,6 +204,50 @@ private slots:
         QVERIFY(link.write(frame));
         QCOMPARE(readUntil(link, "OK"), QByteArray("OK"));
         QCOMPARE_GE(sent.elapsed(), 300);
+    }
+
+    // startOnPorts(first, last) greets the ports of that range and no other; the window's 1 to 30
+    // go on past a silent port to the controller. Port 3 does not open.
+    void searchRange_data()
+    {
+        QTest::addColumn<int>("first");
+        QTest::addColumn<int>("last");
+        QTest::addColumn<QList<int>>("greeted");
+        QTest::addColumn<SettingsDownload::Outcome>("outcome");
+        using Outcome = SettingsDownload::Outcome;
+        QTest::newRow("1 to 30") << 1 << 30 << QList<int>{2, 4} << Outcome::Completed;
+        QTest::newRow("the silent port only") << 2 << 2 << QList<int>{2} << Outcome::NotFound;
+        QTest::newRow("the controller's only") << 4 << 4 << QList<int>{4} << Outcome::Completed;
+        QTest::newRow("a port that does not open") << 3 << 3 << QList<int>{} << Outcome::NotFound;
+        QTest::newRow("past the controller") << 5 << 30 << QList<int>{30} << Outcome::NotFound;
+        QTest::newRow("beyond 1 to 30: kept to them")
+            << -5 << 99 << QList<int>{2, 4} << Outcome::Completed;
+    }
+    void searchRange()
+    {
+        QFETCH(int, first);
+        QFETCH(int, last);
+        QFETCH(QList<int>, greeted);
+        QFETCH(SettingsDownload::Outcome, outcome);
+        TestPty silent2;
+        TestPty silent30;
+        ControllerSim sim;
+        StepTable table;
+        table[0] = Step{0, 255, 0, 1, 127, 0, 1, 127, 0, 1, 0};
+        table.StepCount = 1;
+        QtSerialLink link;
+        SettingsDownload download(
+            link, portsAt({{2, silent2.path()}, {4, sim.path()}, {30, silent30.path()}}), table);
+        QList<int> greetings;
+        connect(&download, &SettingsDownload::portGreeted, this,
+                [&](int port) { greetings << port; });
+        QSignalSpy finished(&download, &SettingsDownload::finished);
+        download.startOnPorts(first, last);
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
+        QCOMPARE(finished.first().first().value<SettingsDownload::Outcome>(), outcome);
+        QCOMPARE(greetings, greeted);
+        QCOMPARE(silent2.received(), greeted.contains(2) ? QByteArray("HELLO") : QByteArray());
+        QCOMPARE(silent30.received(), greeted.contains(30) ? QByteArray("HELLO") : QByteArray());
     }
 };
 

@@ -1,6 +1,7 @@
 #include "form1.h"
 #include "parameterlist.h"
 #include "printlist.h"
+#include "settingsfile.h"
 #include "steptablemodel.h"
 #include "testtexts.h"
 
@@ -297,6 +298,48 @@ private slots:
         QCOMPARE(answerer.overwriteAsked, fileExists);
         QCOMPARE(answerer.messages, messages);
         QCOMPARE(pageCount(pdfPath()), pages);
+    }
+
+    // klv90-cli print, run with no display, writes the PDF the window writes through "Print to
+    // File (PDF)": the same pages, every word in the same box.
+    void cliPrintsAsTheWindow_data()
+    {
+        QTest::addColumn<int>("steps");
+        QTest::newRow("one page") << 7;
+        QTest::newRow("three pages") << 128;
+    }
+    void cliPrintsAsTheWindow()
+    {
+        QFETCH(int, steps);
+        const StepTable table = sampleTable(steps);
+        const QString program = m_dir.filePath(QStringLiteral("program.zzr"));
+        const QString cliPdf = m_dir.filePath(QStringLiteral("cli.pdf"));
+        QVERIFY(writeSettingsFile(program, table));
+        QProcess cli;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        env.remove(QStringLiteral("DISPLAY"));
+        cli.setProcessEnvironment(env);
+        cli.start(QStringLiteral(KLV90_CLI), {"print", program, "-o", cliPdf});
+        QVERIFY(cli.waitForFinished(60000));
+        QCOMPARE(cli.exitCode(), 0);
+
+        PrintAnswerer answerer(pdfPath());
+        clickPrint(table);
+        QCOMPARE(answerer.messages, QStringList{Notice});
+
+        const int pages = pageCount(pdfPath());
+        QCOMPARE(pages, (steps + 54) / 55);
+        QCOMPARE(pageCount(cliPdf), pages);
+        // The word boxes of each page; the document's head carries its creation time.
+        const QRegularExpression body(QStringLiteral("<doc>.*</doc>"),
+                                      QRegularExpression::DotMatchesEverythingOption);
+        for (int p = 1; p <= pages; ++p) {
+            const QString window = QString::fromUtf8(pdftotext(pdfPath(), p, "-bbox"));
+            const QString fromCli = QString::fromUtf8(pdftotext(cliPdf, p, "-bbox"));
+            QVERIFY(window.contains(QStringLiteral("<word ")));
+            QCOMPARE(body.match(fromCli).captured(), body.match(window).captured());
+        }
     }
 
     // The folder chosen in the dialog is gone by the time the notice is closed, or the disk is

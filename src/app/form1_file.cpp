@@ -70,6 +70,7 @@ void Form1::loadFile()
     const SettingsFileContents file = readSettingsFile(path);
     switch (file.error) {
     case SettingsFileError::WrongFile:
+    case SettingsFileError::TooManySteps:
         showMessage(this, QStringLiteral("ファイルが違います。"));
         return;
     case SettingsFileError::Unreadable:

@@ -28,6 +28,11 @@ SettingsDownload::~SettingsDownload()
 
 void SettingsDownload::start()
 {
+    startOnPorts(FirstPort, LastPort);
+}
+
+void SettingsDownload::startOnPorts(int firstPort, int lastPort)
+{
     if (isRunning())
         return;
     m_replyTimer->stop();
@@ -37,7 +42,8 @@ void SettingsDownload::start()
         emit finished(Outcome::AlreadyOpen);
         return;
     }
-    searchFrom(FirstPort);
+    m_lastPort = qMin(lastPort, int(LastPort));
+    searchFrom(qMax(firstPort, int(FirstPort)));
 }
 
 void SettingsDownload::abandon()
@@ -52,13 +58,14 @@ void SettingsDownload::abandon()
 void SettingsDownload::searchFrom(int portNumber)
 {
     // A port that does not open costs nothing; the first one that opens is greeted.
-    for (m_portNumber = portNumber; m_portNumber <= LastPort; ++m_portNumber) {
+    for (m_portNumber = portNumber; m_portNumber <= m_lastPort; ++m_portNumber) {
         if (m_link.open(m_portMapping(m_portNumber))) {
             m_phase = Phase::Greeting;
             m_received.clear();
             m_replyTimer->start(GreetingWaitMs);
             // A failing write closes the port; the greeting then simply times out.
             m_link.write(Protocol::greeting());
+            emit portGreeted(m_portNumber);
             return;
         }
         emit statusChanged(QString::number(m_portNumber + 1));

@@ -47,8 +47,12 @@ public:
         return m_phase == Phase::Transferring || m_phase == Phase::Ending;
     }
 
-    // Starts a download; progress comes as the signals below, the end as finished().
+    // Starts a download that searches ports FirstPort to LastPort; progress comes as the signals
+    // below, the end as finished().
     void start();
+    // Starts a download that searches only the port numbers first to last (within FirstPort to
+    // LastPort): a caller that knows where the controller is greets no other device.
+    void startOnPorts(int firstPort, int lastPort);
     // Ends a download at once, for a program that is closing: the timer stops, the port closes,
     // nothing more is sent or reported.
     void abandon();
@@ -56,6 +60,8 @@ public:
 signals:
     // The port status text: the next port number, or where the download stands.
     void statusChanged(const QString &text);
+    // Port portNumber opened and was greeted; its answer is awaited.
+    void portGreeted(int portNumber);
     // The line to the controller was opened after its greeting, or closed again.
     void lineChanged(bool open);
     // The controller answered; total steps are about to be sent.
@@ -85,6 +91,7 @@ private:
 
     Phase m_phase = Phase::Idle;
     int m_portNumber = FirstPort;
+    int m_lastPort = LastPort; // of the current search
     ReceiveText m_received;
     QList<Step> m_steps; // the copy being sent
     int m_stepIndex = 0;

@@ -30,7 +30,7 @@ SettingsFileContents parseSettingsFile(QByteArrayView bytes)
         return {SettingsFileError::WrongFile, {}};
     const qsizetype records = (bytes.size() - MagicSize) / RecordSize;
     if (records > StepTable::MaxSteps)
-        return {SettingsFileError::WrongFile, {}};
+        return {SettingsFileError::TooManySteps, {}};
 
     SettingsFileContents contents;
     contents.steps.reserve(records);

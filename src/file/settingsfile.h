@@ -19,8 +19,9 @@ constexpr qsizetype LargestAccepted = MagicSize + RecordSize * (StepTable::MaxSt
 // Why a settings file was not taken.
 enum class SettingsFileError {
     None,
-    WrongFile,  // no "KLV" at the start, or more steps than the table holds
-    Unreadable, // could not be opened or read
+    WrongFile,    // no "KLV" at the start
+    TooManySteps, // more complete records than the table's 128 steps
+    Unreadable,   // could not be opened or read
 };
 
 // What reading a settings file gives: its complete records in file order, or the refusal.

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "step.h"
+
+#include <QString>
+
+// A program read from a settings file.
+struct LoadedProgram
+{
+    QString error;   // why the file was refused ("not a settings file", ...); empty if it loaded
+    StepTable table; // as the window's Load leaves it: the file's steps sorted by KeyData
+};
+
+// Reads the settings file at path the way the window's Load does.
+LoadedProgram loadProgram(const QString &path);
+
+// "1 step", "128 steps".
+QString stepsText(int count);

@@ -1,0 +1,69 @@
+// show and check: the program as text, and whether a file can be loaded at all.
+#include "arguments.h"
+#include "commands.h"
+#include "console.h"
+#include "csv.h"
+#include "gridtexts.h"
+#include "parameterlist.h"
+#include "program.h"
+
+namespace {
+
+// The parameter list as printed, page after page; the blanks that pad a line's last cell are
+// left out.
+QByteArray listText(const StepTable &table)
+{
+    QString text;
+    for (const PrintPage &page : parameterListPages(table)) {
+        for (const PrintLine &line : page) {
+            QString shown = line.text;
+            while (shown.endsWith(u' '))
+                shown.chop(1);
+            text += shown + u'\n';
+        }
+    }
+    return text.toUtf8();
+}
+
+// A header record of the grid's two header rows joined ("ワイヤー１", "命令１調光速度"), then one
+// record per step of the grid's 21 column texts.
+QByteArray csvText(const StepTable &table)
+{
+    QStringList header;
+    for (int column = 1; column < GridText::ColumnCount; ++column)
+        header << GridText::header(0, column) + GridText::header(1, column);
+    QString text = csvRecord(header);
+    for (int slot = 0; slot < table.StepCount; ++slot) {
+        QStringList cells;
+        for (int column = 1; column < GridText::ColumnCount; ++column)
+            cells << GridText::stepCell(table[slot], column);
+        text += csvRecord(cells);
+    }
+    return text.toUtf8();
+}
+
+} // namespace
+
+int showProgram(const CliArguments &arguments)
+{
+    const LoadedProgram program = loadProgram(arguments.file);
+    if (!program.error.isEmpty()) {
+        Console::printError(arguments.file + QStringLiteral(": ") + program.error);
+        return ExitStatus::Failed;
+    }
+    Console::writeOut(arguments.csv ? csvText(program.table) : listText(program.table));
+    return ExitStatus::Done;
+}
+
+int checkProgram(const CliArguments &arguments)
+{
+    const LoadedProgram program = loadProgram(arguments.file);
+    if (!program.error.isEmpty()) {
+        Console::printError(arguments.file + QStringLiteral(": ") + program.error);
+        return ExitStatus::Failed;
+    }
+    Console::writeOut(QStringLiteral("%1: settings file, %2\n")
+                          .arg(arguments.file, stepsText(program.table.StepCount))
+                          .toUtf8());
+    return ExitStatus::Done;
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+// Runs the real klv90-cli binary (KLV90_CLI, the path of the built target) and keeps what it
+// printed and how it ended.
+#include <QByteArray>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+
+struct CliRun
+{
+    bool ended = false; // it ended by itself within the time given
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+
+    QString errText() const { return QString::fromUtf8(err); }
+};
+
+// The environment of a user in a console: no display, no platform chosen for Qt.
+inline QProcessEnvironment consoleEnvironment()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    return env;
+}
+
+// Runs klv90-cli with the arguments; stderr goes to errFile when one is given (a terminal, say).
+inline CliRun runCli(const QStringList &arguments, const QString &errFile = {},
+                     int timeoutMs = 60000)
+{
+    QProcess process;
+    process.setProcessEnvironment(consoleEnvironment());
+    if (!errFile.isEmpty())
+        process.setStandardErrorFile(errFile, QIODevice::Append);
+    process.start(QStringLiteral(KLV90_CLI), arguments);
+    CliRun run;
+    run.ended = process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit;
+    if (!run.ended) {
+        process.kill();
+        process.waitForFinished();
+    }
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}

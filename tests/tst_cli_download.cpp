@@ -1,0 +1,251 @@
+// klv90-cli download, the real program, against the controller simulator on pseudo-terminals:
+// the exchange byte for byte, the exit status of each way it can fail, and its progress on a
+// terminal and off one.
+#include "clirunner.h"
+#include "controllersim.h"
+#include "protocol.h"
+#include "settingsfile.h"
+#include "settingsfiletesting.h"
+#include "steptablemodel.h"
+#include "teststrings.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+namespace {
+
+const QString Hello = QStringLiteral("48 45 4C 4C 4F");
+const QString End = QStringLiteral("45 4E 44");
+constexpr int Patience = 20000; // ms; every wait of the download is far shorter
+
+const Step StartupStep{0, 255, 0, 1, 127, 0, 1, 127, 0, 1, 0};
+const Step SecondStep{1, 253, 65, 10, 255, 5, 1, 127, 0, 3, 1};
+
+// count steps with falling KeyData: loading them has to sort them.
+QList<Step> fallingSteps(int count)
+{
+    QList<Step> steps;
+    for (int i = count - 1; i >= 0; --i)
+        steps << Step{qint16(i),     255, qint16(i % 16), qint16(1 + i), qint16(255 - i), 3, 1, 127,
+                      qint16(i / 2), 9,   qint16(i % 2)};
+    return steps;
+}
+
+StepTable loaded(const QList<Step> &steps)
+{
+    StepTableModel model;
+    model.load(steps);
+    return model.table();
+}
+
+QString plural(int count)
+{
+    return QString::number(count) + (count == 1 ? " step" : " steps");
+}
+
+} // namespace
+
+class TestCliDownload : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+
+    QString programFile(const QList<Step> &steps)
+    {
+        const QString file = m_dir.filePath(QStringLiteral("program.zzr"));
+        if (!writeAll(file, fileOf(steps)))
+            qFatal("cannot write %s", qPrintable(file));
+        return file;
+    }
+
+    // Everything the tool sent has arrived once the simulator saw the line close.
+    static bool lineClosed(ControllerSim &sim)
+    {
+        return QTest::qWaitFor(
+            [&] { return sim.hasLine("-- closed") || sim.hasLine("-- vanished"); }, Patience);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        if (!pseudoTerminalsAvailable())
+            QSKIP("no pseudo-terminals here: is devpts mounted on /dev/pts?");
+        QVERIFY(m_dir.isValid());
+    }
+
+    // The frames of the sorted program, then "END"; progress one line per step off a terminal.
+    void exchange_data()
+    {
+        QTest::addColumn<QList<Step>>("stored");
+        QTest::addColumn<QStringList>("frames"); // empty: those of the sorted program
+        QTest::newRow("step left by start-up")
+            << QList<Step>{StartupStep} << QStringList{"00 FF 00 01 7F 00 01 7F 00 01 00 00 00"};
+        QTest::newRow("two steps stored out of order")
+            << QList<Step>{SecondStep, StartupStep}
+            << QStringList{"00 FF 00 01 7F 00 01 7F 00 01 00 00 00",
+                           "01 FD 41 0A FF 05 01 7F 00 03 01 D1 00"};
+        QTest::newRow("empty program") << QList<Step>{} << QStringList{};
+        QTest::newRow("128 steps stored backwards") << fallingSteps(128) << QStringList{};
+    }
+    void exchange()
+    {
+        QFETCH(QList<Step>, stored);
+        QFETCH(QStringList, frames);
+        const StepTable table = loaded(stored);
+        if (frames.isEmpty()) {
+            for (int slot = 0; slot < table.StepCount; ++slot)
+                frames << hexBytes(stepFrame(table[slot]));
+        }
+        const QString saved = m_dir.filePath(QStringLiteral("received.zzr"));
+        QFile::remove(saved);
+        ControllerSim sim({"--save", saved});
+
+        const CliRun run = runCli({"download", programFile(stored), "--device", sim.path()});
+        QVERIFY(run.ended);
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(lineClosed(sim));
+        QCOMPARE(sim.received(), QStringList{Hello} + frames + QStringList{End});
+        QStringList replies{"WELCOME"};
+        for (int i = 0; i < frames.size(); ++i)
+            replies << "OK";
+        QCOMPARE(sim.replies(), replies);
+        QTRY_VERIFY_WITH_TIMEOUT(sim.hasLine("saved " + saved), Patience);
+        QCOMPARE(readAll(saved), settingsFileBytes(table));
+
+        QStringList progress{"greeting the controller on " + sim.path(),
+                             "controller found on " + sim.path(),
+                             "sending " + plural(int(frames.size()))};
+        for (int i = 1; i <= frames.size(); ++i)
+            progress << QStringLiteral("step %1 of %2 taken").arg(i).arg(frames.size());
+        progress << "done: " + plural(int(frames.size())) + " downloaded";
+        QCOMPARE(run.errText(), progress.join(u'\n') + u'\n');
+        QCOMPARE(run.out, QByteArray());
+    }
+
+    // How the download ends when it does not complete, the status each end gives, and what the
+    // controller got: never "END" after a partial program.
+    void failures_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("stepCount");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<int>("framesSent");
+        QTest::addColumn<QString>("message"); // the last line on stderr; <device> is the device
+        const QString notFound = QStringLiteral("klv90-cli: no controller answered on <device>");
+        const QString noReply =
+            QStringLiteral("klv90-cli: no reply from the controller after %1 of 3 steps, or the "
+                           "line failed; it keeps its old program");
+        QTest::newRow("no answer") << QStringList{"--silent"} << 2 << 2 << 0 << notFound;
+        QTest::newRow("welcome in small letters")
+            << QStringList{"--small-welcome"} << 2 << 2 << 0 << notFound;
+        QTest::newRow("welcome a second late")
+            << QStringList{"--late", "1500"} << 2 << 2 << 0 << notFound;
+        QTest::newRow("falls silent after a step")
+            << QStringList{"--silent-after", "1"} << 3 << 3 << 2 << noReply.arg(1);
+        // The line may hang up before the step's "OK" is read: then no step counts as taken.
+        QTest::newRow("device gone after a step")
+            << QStringList{"--vanish-after", "1"} << 3 << 3 << 1 << noReply.arg("<0 or 1>");
+        QTest::newRow("ten refusals")
+            << QStringList{"--ng", "10"} << 2 << 4 << 10
+            << "klv90-cli: the controller refused step 1 of 2 10 times; it keeps its old program";
+        QTest::newRow("nine refusals, then taken")
+            << QStringList{"--ng", "9"} << 2 << 0 << 11 << "done: 2 steps downloaded";
+    }
+    void failures()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(int, stepCount);
+        QFETCH(int, exitCode);
+        QFETCH(int, framesSent);
+        QFETCH(QString, message);
+        ControllerSim sim(options);
+        const CliRun run =
+            runCli({"download", programFile(fallingSteps(stepCount)), "--device", sim.path()});
+        QVERIFY(run.ended);
+        QCOMPARE(run.exitCode, exitCode);
+        QVERIFY(lineClosed(sim));
+        const QStringList received = sim.received();
+        QCOMPARE(received.first(), Hello);
+        const bool completed = exitCode == 0;
+        QCOMPARE(received.last() == End, completed);
+        QCOMPARE(received.size() - 1 - int(completed), framesSent);
+        const QStringList lines = run.errText().split(u'\n');
+        QCOMPARE(lines.last(), QString());
+        QString last = lines.value(lines.size() - 2);
+        if (message.contains(QStringLiteral("<0 or 1>")))
+            last.replace(QRegularExpression(QStringLiteral("after [01] of")),
+                         QStringLiteral("after <0 or 1> of"));
+        QCOMPARE(last, QString(message).replace(QStringLiteral("<device>"), sim.path()));
+        QCOMPARE(run.out, QByteArray());
+    }
+
+    // A port that cannot be opened at all: the one device named, or a port number's device.
+    void cannotOpen_data()
+    {
+        QTest::addColumn<QStringList>("where");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("device") << QStringList{"--device", "/nonexistent/klv-port"}
+                                << "klv90-cli: cannot open /nonexistent/klv-port\n";
+        QTest::newRow("port number")
+            << QStringList{"--port", "14"} << "klv90-cli: cannot open port 14 (/dev/ttyUSB9)\n";
+    }
+    void cannotOpen()
+    {
+        QFETCH(QStringList, where);
+        QFETCH(QString, message);
+        if (where.contains("14") && QFile::exists(QStringLiteral("/dev/ttyUSB9")))
+            QSKIP("this machine has a /dev/ttyUSB9");
+        const CliRun run = runCli(QStringList{"download", programFile({StartupStep})} + where);
+        QVERIFY(run.ended);
+        QCOMPARE(run.exitCode, 3);
+        QCOMPARE(run.errText(), message);
+    }
+
+    // --port N tries port N's device and no other: the simulator reached as /dev/ttyACM9.
+    void portNumber()
+    {
+        const QString device = QStringLiteral("/dev/ttyACM9");
+        if (geteuid() != 0)
+            QSKIP("only root may put the simulator's link into /dev");
+        if (QFile::exists(device) || QFileInfo(device).isSymLink())
+            QSKIP("this machine has a /dev/ttyACM9");
+        ControllerSim sim({"--link", device});
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(device).isSymLink(), Patience);
+        const CliRun run = runCli({"download", programFile({StartupStep}), "--port", "24"});
+        QVERIFY(run.ended);
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY(run.errText().startsWith("greeting the controller on port 24 (/dev/ttyACM9)\n"
+                                         "controller found on port 24 (/dev/ttyACM9)\n"));
+        QVERIFY(lineClosed(sim));
+        QCOMPARE(sim.received().size(), 3);
+    }
+
+    // On a terminal the steps taken are one line, redrawn; the lines around it stay.
+    void progressBarOnTerminal()
+    {
+        TestPty terminal;
+        ControllerSim sim;
+        const CliRun run = runCli(
+            {"download", programFile(fallingSteps(3)), "--device", sim.path()}, terminal.path());
+        QVERIFY(run.ended);
+        QCOMPARE(run.exitCode, 0);
+        const auto bar = [](int filled, int taken) {
+            return QStringLiteral("\r[%1%2] %3/3 steps")
+                .arg(QString(filled, u'#'), QString(40 - filled, u'.'))
+                .arg(taken);
+        };
+        const QString expected = "greeting the controller on " + sim.path() +
+                                 "\ncontroller found on " + sim.path() + "\nsending 3 steps\n" +
+                                 bar(0, 0) + bar(13, 1) + bar(26, 2) + bar(40, 3) +
+                                 "\ndone: 3 steps downloaded\n";
+        QTRY_COMPARE_WITH_TIMEOUT(QString::fromUtf8(terminal.received()), expected, Patience);
+        QCOMPARE(run.err, QByteArray());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliDownload)
+#include "tst_cli_download.moc"
