@@ -10,11 +10,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -44,6 +47,8 @@ public:
         QFileDialog::AcceptMode acceptMode;
         QFileDialog::FileMode fileMode;
         bool nonNative;
+        QStringList shownFilters; // as the dialog's list of file types shows them
+        QStringList listed;       // the names its file list showed, when asked to wait for them
     };
 
     DialogAnswerer()
@@ -54,6 +59,10 @@ public:
 
     void typeName(const QString &path) { m_fileAnswers.append(path); }
     void cancel() { m_fileAnswers.append(QString()); }
+    // Presses the accept button on the name the dialog presets.
+    void acceptPreset() { m_fileAnswers.append(AcceptPreset); }
+    // Answers a file dialog only once its file list shows these names (or after 5 s).
+    void waitForListing(const QStringList &names) { m_awaitedNames = names; }
     void replyToReplace(bool replace) { m_replaceReplies.append(replace); }
 
     QList<FileDialogSeen> fileDialogs;
@@ -85,21 +94,51 @@ private:
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
     }
 
+    // The names the dialog's file list shows; the list fills in the background.
+    static QStringList listedNames(QFileDialog *dialog)
+    {
+        auto *list = dialog->findChild<QListView *>(QStringLiteral("listView"));
+        QStringList names;
+        for (int r = 0; r < list->model()->rowCount(list->rootIndex()); ++r)
+            names << list->model()->index(r, 0, list->rootIndex()).data().toString();
+        names.sort();
+        return names;
+    }
+
     void answerFileDialog(QFileDialog *dialog)
     {
+        QStringList listed;
+        if (!m_awaitedNames.isEmpty()) {
+            if (!m_listingWait.isValid())
+                m_listingWait.start();
+            listed = listedNames(dialog);
+            const bool complete = std::all_of(m_awaitedNames.begin(), m_awaitedNames.end(),
+                                              [&](const QString &n) { return listed.contains(n); });
+            if (!complete && m_listingWait.elapsed() < 5000)
+                return; // asked again on the next tick
+            m_listingWait.invalidate();
+        }
         auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
         auto *buttons = dialog->findChild<QDialogButtonBox *>(QStringLiteral("buttonBox"));
+        auto *types = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        QStringList shownFilters;
+        for (int i = 0; i < types->count(); ++i)
+            shownFilters << types->itemText(i);
         fileDialogs.append(
             {dialog->windowTitle(), dialog->nameFilters(), dialog->selectedNameFilter(),
              name->text(), dialog->directory().absolutePath(), dialog->acceptMode(),
-             dialog->fileMode(), dialog->testOption(QFileDialog::DontUseNativeDialog)});
-        const QString path = m_fileAnswers.isEmpty() ? QString() : m_fileAnswers.takeFirst();
+             dialog->fileMode(), dialog->testOption(QFileDialog::DontUseNativeDialog), shownFilters,
+             listed});
+        QString path = m_fileAnswers.isEmpty() ? QString() : m_fileAnswers.takeFirst();
+        const bool asPreset = path == AcceptPreset;
+        if (asPreset)
+            path = name->text();
         QAbstractButton *accept = nullptr;
         for (QAbstractButton *button : buttons->buttons()) {
             if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole)
                 accept = button;
         }
-        if (!path.isEmpty()) {
+        if (!path.isEmpty() && !asPreset) {
             // In one go, as pasted: typed key by key, the field's completion list would open
             // whenever the dialog's background file listing arrives, and catch the click.
             name->setText(path);
@@ -115,8 +154,12 @@ private:
         QTimer::singleShot(0, accept, [accept] { QTest::mouseClick(accept, Qt::LeftButton); });
     }
 
+    static inline const QString AcceptPreset = QStringLiteral("<accept the preset>");
+
     QTimer m_timer;
     QStringList m_fileAnswers;
+    QStringList m_awaitedNames;
+    QElapsedTimer m_listingWait;
     QList<bool> m_replaceReplies;
     QPointer<QWidget> m_waitingOn;
 };
@@ -244,10 +287,10 @@ private slots:
         QTest::addColumn<QFileDialog::AcceptMode>("acceptMode");
         QTest::addColumn<QFileDialog::FileMode>("fileMode");
         QTest::newRow("save") << QByteArray("Command5") << "名前を付けて保存"
-                              << "すべてのファイル (*.*)"
+                              << "すべてのファイル"
                               << "KLV-90.zzr" << QFileDialog::AcceptSave << QFileDialog::AnyFile;
         QTest::newRow("load") << QByteArray("Command4") << "ファイルの読み込み"
-                              << "KLV設定ファイル (*.zzr)"
+                              << "KLV設定ファイル"
                               << "klv-90.zzr" << QFileDialog::AcceptOpen
                               << QFileDialog::ExistingFile;
     }
@@ -272,8 +315,10 @@ private slots:
         QCOMPARE(answerer.fileDialogs.size(), 2);
         for (const DialogAnswerer::FileDialogSeen &seen : answerer.fileDialogs) {
             QCOMPARE(seen.title, title);
+            // Every file, names without a dot too; shown as descriptions only, as on Windows.
             QCOMPARE(seen.filters,
-                     QStringList({"すべてのファイル (*.*)", "KLV設定ファイル (*.zzr)"}));
+                     QStringList({"すべてのファイル (*)", "KLV設定ファイル (*.zzr)"}));
+            QCOMPARE(seen.shownFilters, QStringList({"すべてのファイル", "KLV設定ファイル"}));
             QCOMPARE(seen.selectedFilter, selectedFilter);
             QCOMPARE(seen.presetName, presetName);
             QCOMPARE(seen.directory, QDir::homePath());
@@ -284,6 +329,57 @@ private slots:
         QVERIFY(answerer.messages.isEmpty());
         QVERIFY(state() == before);
         QVERIFY(QDir(m_home.path()).entryList(QDir::Files).isEmpty());
+    }
+
+    // "すべてのファイル" lists every file, also names without a dot.
+    void allFilesListed()
+    {
+        const QStringList names{"KLV-90.zzr", "README", "notes.txt"};
+        for (const QString &name : names)
+            QVERIFY(QFile(file(name)).open(QIODevice::WriteOnly));
+        setProgram(stepsFor(1));
+        DialogAnswerer answerer;
+        answerer.waitForListing(names);
+        answerer.cancel();
+        click("Command5");
+        QCOMPARE(answerer.fileDialogs.size(), 1);
+        QCOMPARE(answerer.fileDialogs.first().listed, names);
+    }
+
+    // Load's preset "klv-90.zzr" is the file Save wrote as "KLV-90.zzr": one file on Windows.
+    void loadPresetFindsSaveName()
+    {
+        setProgram(stepsFor(3));
+        const StepTable saved = m_window->stepTable();
+        DialogAnswerer answerer;
+        answerer.acceptPreset();
+        click("Command5");
+        QVERIFY(QFile::exists(file(QStringLiteral("KLV-90.zzr"))));
+        click("Command8");
+        QCOMPARE(m_window->stepTable().StepCount, 0);
+
+        answerer.acceptPreset();
+        click("Command4");
+        QCOMPARE(answerer.fileDialogs.last().presetName, QStringLiteral("KLV-90.zzr"));
+        QVERIFY(answerer.messages.isEmpty());
+        QCOMPARE(m_window->stepTable().StepCount, saved.StepCount);
+        QVERIFY(m_window->stepTable().entries == saved.entries);
+    }
+
+    // Save takes only a folder that exists: its dialog says so and stays open.
+    void saveRefusesMissingFolder()
+    {
+        setProgram(stepsFor(2));
+        const QString path = file(QStringLiteral("no-such-folder/program.zzr"));
+        DialogAnswerer answerer;
+        answerer.typeName(path);
+        answerer.cancel();
+        click("Command5");
+        QCOMPARE(answerer.fileDialogs.size(), 2); // the same dialog, still open after the box
+        QCOMPARE(answerer.messages,
+                 QStringList{"名前を付けて保存|" + path +
+                             "\nフォルダーが見つかりません。\nフォルダー名を確認してください。"});
+        QVERIFY(!QFileInfo::exists(path));
     }
 
     void saveThenLoad_data()
@@ -417,8 +513,8 @@ private slots:
         QTest::newRow("a megabyte")
             << fileOf(stepsFor(1), QByteArray(1 << 20, '\0')) << QString() << wrong;
         // Reading memory the process does not map fails like a bad disk, for root as well.
-        QTest::newRow("read error") << QByteArray() << QStringLiteral("/proc/self/mem")
-                                    << "KLV-90|" + Texts::Unreadable;
+        QTest::newRow("read error")
+            << QByteArray() << QStringLiteral("/proc/self/mem") << "KLV-90|" + Texts::Unreadable;
     }
     void refusedLoad()
     {
