@@ -14,6 +14,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyleOptionFrame>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -72,6 +73,23 @@ class TestDownload : public QObject
 
     void clickDownload() { QTest::mouseClick(command2(), Qt::LeftButton); }
 
+    // Whether the text fits Text8 whole: the room a line edit leaves for its text, less the two
+    // pixels it keeps free on either side.
+    bool fitsStatusBox(const QString &text)
+    {
+        QLineEdit *box = text8();
+        QStyleOptionFrame option;
+        option.initFrom(box);
+        option.rect = box->contentsRect();
+        option.lineWidth = box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box);
+        option.midLineWidth = 0;
+        option.features = QStyleOptionFrame::None;
+        const QRect room = box->style()
+                               ->subElementRect(QStyle::SE_LineEditContents, &option, box)
+                               .marginsRemoved(box->textMargins());
+        return box->fontMetrics().horizontalAdvance(text) <= room.width() - 2 * 2;
+    }
+
     // The download has ended and the window is as every end leaves it.
     void waitForEnd()
     {
@@ -85,7 +103,8 @@ class TestDownload : public QObject
         QCOMPARE(text9()->text(), QStringLiteral("Close"));
         QCOMPARE(m_text9Close.value(0), QApplication::palette().color(QPalette::Button));
         QVERIFY(!port()->isOpen());
-        QCOMPARE(boxes.texts(), QStringList{Failed});
+        QCOMPARE(boxes.texts(),
+                 QStringList{status == NotTaken ? Texts::FailedRefused : Texts::FailedNoReply});
     }
 
 private slots:
@@ -98,8 +117,32 @@ private slots:
     {
         // A port left open by a failed check would stand in the next test's way: say so here.
         const bool portLeftOpen = m_window && port()->isOpen();
+        QStringList cutOff;
+        for (const QString &text : std::as_const(m_text8)) {
+            if (m_window && !fitsStatusBox(text))
+                cutOff << text;
+        }
         m_window.reset();
         QVERIFY2(!portLeftOpen, "the download left its port open");
+        QVERIFY2(cutOff.isEmpty(), qPrintable("cut off in Text8: " + cutOff.join(u", ")));
+    }
+
+    // Every text the status box can show fits it whole: the numbers of the search and every
+    // end. (The cleanup checks the texts each test saw too.)
+    void statusTextsFit_data()
+    {
+        QTest::addColumn<QString>("text");
+        for (int n = 2; n <= 31; ++n)
+            QTest::addRow("%d", n) << QString::number(n);
+        for (const QString &text : {Texts::PortClosed, Texts::PortOpen, Texts::PortAlreadyOpen,
+                                    NotFound, NoReply, NotTaken})
+            QTest::newRow(qPrintable(text)) << text;
+    }
+    void statusTextsFit()
+    {
+        QFETCH(QString, text);
+        openWindow({});
+        QVERIFY(fitsStatusBox(text));
     }
 
     // The exchange, byte for byte, for the tables of the examples.

@@ -51,10 +51,21 @@ void Form1::downloadEnded(SettingsDownload::Outcome outcome)
         for (std::size_t i = 0; i < m_lockedDuringTransfer.size(); ++i)
             m_lockedDuringTransfer[i]->setEnabled(m_enabledBeforeTransfer[i]);
     }
-    if (outcome == SettingsDownload::Outcome::Completed)
+    const QString failed = QStringLiteral("設定に失敗しました。\n");
+    switch (outcome) {
+    case SettingsDownload::Outcome::Completed:
         showMessage(this, QStringLiteral("設定終了しました。"));
-    else if (outcome == SettingsDownload::Outcome::NoReply ||
-             outcome == SettingsDownload::Outcome::Refused)
-        showMessage(this, QStringLiteral("設定に失敗しました。"));
+        break;
+    case SettingsDownload::Outcome::NoReply:
+        showMessage(this, failed + QStringLiteral("KLV-90が応答しません。"));
+        break;
+    case SettingsDownload::Outcome::Refused:
+        showMessage(this, failed + QStringLiteral("KLV-90がデータを%1回受け付けませんでした。")
+                                       .arg(SettingsDownload::MaxSends));
+        break;
+    case SettingsDownload::Outcome::AlreadyOpen:
+    case SettingsDownload::Outcome::NotFound:
+        break;
+    }
     m_downloadButton->setEnabled(true);
 }

@@ -196,7 +196,8 @@ void SettingsDownload::end(Outcome outcome)
         emit statusChanged(QStringLiteral("ポートクローズ"));
         break;
     case Outcome::Refused:
-        emit statusChanged(QStringLiteral("KLV-90がデータを受け付けません。"));
+        // Short enough for the window's status box; the message box says more.
+        emit statusChanged(QStringLiteral("KLV-90が拒否しました。"));
         break;
     default:
         emit statusChanged(QStringLiteral("KLV-90が応答しません。"));

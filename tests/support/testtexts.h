@@ -30,5 +30,9 @@ inline const QString PortOpen = QStringLiteral("ポートオープン");
 inline const QString PortAlreadyOpen = QStringLiteral("ポートオープン中");
 inline const QString NotFound = QStringLiteral("KLV-90は見つかりません。");
 inline const QString NoReply = QStringLiteral("KLV-90が応答しません。");
-inline const QString NotTaken = QStringLiteral("KLV-90がデータを受け付けません。");
+inline const QString NotTaken = QStringLiteral("KLV-90が拒否しました。");
+// The message box after a failure says why on its second line.
+inline const QString FailedNoReply = Failed + QStringLiteral("\nKLV-90が応答しません。");
+inline const QString FailedRefused =
+    Failed + QStringLiteral("\nKLV-90がデータを10回受け付けませんでした。");
 } // namespace Texts
