@@ -1,53 +1,265 @@
+// One tool per user: later starts of the real klv90 hand over to the running window, which is
+// set up here in the test's own process as main sets it up, so the test can look at it.
+#include "controllersim.h"
+#include "form1.h"
+#include "messageboxes.h"
+#include "settingsfiletesting.h"
 #include "singleinstance.h"
+#include "steptablemodel.h"
+#include "testtexts.h"
 
+#include <QApplication>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QUrl>
+#include <QWindow>
 
-// A second start of the tool ends at once, silently, with status 0.
+#include <memory>
+
+namespace {
+
+constexpr int Patience = 20000; // ms
+
+// The tool with no display, and a runtime folder of its own so Qt has nothing to say about it.
+QProcessEnvironment toolEnvironment(const QString &runtimeDir)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
+    return env;
+}
+
+} // namespace
+
 class TestSingleInstance : public QObject
 {
     Q_OBJECT
-private slots:
-    void secondStartEndsSilently()
+
+    QTemporaryDir m_temp; // the lock and the socket live here
+    QTemporaryDir m_files;
+    std::unique_ptr<SingleInstance> m_instance;
+    std::unique_ptr<Form1> m_window;
+
+    QString file(const QString &name) const { return m_files.filePath(name); }
+
+    // This process becomes the running tool.
+    void becomeFirst()
     {
-        QTemporaryDir temp;
-        QVERIFY(temp.isValid());
-        qputenv("TMPDIR", temp.path().toLocal8Bit());
+        m_instance = std::make_unique<SingleInstance>();
+        QVERIFY(m_instance->tryAcquire());
+        m_window = std::make_unique<Form1>();
+        connect(m_instance.get(), &SingleInstance::handedOver, m_window.get(),
+                &Form1::takeHandOver);
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
 
-        SingleInstance first;
-        QVERIFY(first.tryAcquire());
+    // Starts the real klv90 with the arguments, from the folder of the test's files.
+    void startTool(QProcess &tool, const QStringList &arguments)
+    {
+        tool.setProcessEnvironment(toolEnvironment(m_temp.filePath(QStringLiteral("runtime"))));
+        tool.setWorkingDirectory(m_files.path());
+        tool.start(QStringLiteral(KLV90_EXECUTABLE), arguments);
+        QVERIFY(tool.waitForStarted());
+    }
 
+    // A later start: it must end by itself, silently, with status 0, while this process goes
+    // on answering.
+    void runSecondStart(const QStringList &arguments)
+    {
         QProcess second;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        second.setProcessEnvironment(env);
-        second.start(QStringLiteral(KLV90_EXECUTABLE));
-        QVERIFY(second.waitForFinished(20000));
+        startTool(second, arguments);
+        QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, Patience);
         QCOMPARE(second.exitStatus(), QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);
         QCOMPARE(second.readAllStandardOutput(), QByteArray());
+        QCOMPARE(second.readAllStandardError(), QByteArray());
     }
 
-    void lockOfACrashedToolIsTakenOver()
+private slots:
+    void initTestCase()
     {
-        QTemporaryDir temp;
-        qputenv("TMPDIR", temp.path().toLocal8Bit());
+        QVERIFY(m_temp.isValid() && m_files.isValid());
+        qputenv("TMPDIR", m_temp.path().toLocal8Bit());
+        QVERIFY(QDir(m_temp.path())
+                    .mkdir(QStringLiteral("runtime"),
+                           QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(writeAll(file("program.zzr"), fileOf(stepsFor(3))));
+        QVERIFY(writeAll(file("wrong.zzr"), "XLV"));
+    }
+    void cleanup()
+    {
+        m_window.reset();
+        m_instance.reset();
+    }
 
-        QProcess tool;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("QT_QPA_PLATFORM", "offscreen");
-        tool.setProcessEnvironment(env);
-        tool.start(QStringLiteral(KLV90_EXECUTABLE));
-        QVERIFY(tool.waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(SingleInstance::lockPath()), 20000);
-        tool.kill();
-        QVERIFY(tool.waitForFinished());
+    // The running window comes to the front and opens what the later start was given, as Load
+    // would: a file it refuses changes nothing.
+    void secondStartHandsOver_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("no file") << QStringList{} << 1 << QStringList{};
+        QTest::newRow("a program, by its path")
+            << QStringList{file("program.zzr")} << 3 << QStringList{};
+        QTest::newRow("a program, by a name in the start's folder")
+            << QStringList{"program.zzr"} << 3 << QStringList{};
+        QTest::newRow("not a settings file")
+            << QStringList{file("wrong.zzr")} << 1 << QStringList{Texts::WrongFile};
+        QTest::newRow("a file that is not there")
+            << QStringList{file("missing.zzr")} << 1 << QStringList{Texts::Unreadable};
+    }
+    void secondStartHandsOver()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, steps);
+        QFETCH(QStringList, messages);
+        becomeFirst();
+        m_window->stepModel()->load({stepFor(50)});
+        const StepTable before = m_window->stepTable();
+        // Another window in front, and the tool's minimised.
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QTRY_VERIFY(other.isActiveWindow());
+        m_window->showMinimized();
+        QTRY_VERIFY(m_window->isMinimized());
+        QVERIFY(!m_window->isActiveWindow());
+        MessageBoxAnswerer boxes;
+        // A message box about the file takes the activation from the window once it opens.
+        bool activated = false;
+        connect(m_window->windowHandle(), &QWindow::activeChanged, this,
+                [&] { activated = activated || m_window->windowHandle()->isActive(); });
 
-        SingleInstance next;
-        QVERIFY(next.tryAcquire());
+        runSecondStart(arguments);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_window->isMinimized(), Patience);
+        QTRY_VERIFY(activated);
+        QTRY_COMPARE(boxes.texts(), messages);
+        QTRY_COMPARE(m_window->stepTable().StepCount, steps);
+        if (steps == 1)
+            QVERIFY(m_window->stepTable().entries == before.entries);
+    }
+
+    // While the running window shows a dialog, the hand-over waits for it to close.
+    void handOverWaitsForDialog()
+    {
+        becomeFirst();
+        bool secondStarted = false;
+        bool secondEnded = false;
+        int stepsWhileDialogOpen = -1;
+        QProcess second;
+        QTimer driver;
+        connect(&driver, &QTimer::timeout, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            if (!secondStarted) {
+                secondStarted = true;
+                startTool(second, {file("program.zzr")});
+            } else if (second.state() == QProcess::NotRunning && !secondEnded) {
+                secondEnded = true;
+                stepsWhileDialogOpen = m_window->stepTable().StepCount;
+                QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+            }
+        });
+        driver.start(20);
+        // Save with nothing to save: a message box, left open until the second start has ended.
+        QTimer::singleShot(0, this, [this] {
+            QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("Command5")),
+                              Qt::LeftButton);
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(secondEnded, Patience);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(stepsWhileDialogOpen, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->stepTable().StepCount, 3, Patience);
+    }
+
+    // While a download runs, a hand-over waits for its end.
+    void handOverWaitsForDownload()
+    {
+        if (!pseudoTerminalsAvailable())
+            QSKIP("no pseudo-terminals here: is devpts mounted on /dev/pts?");
+        TestPty controller; // answered by hand
+        m_window = std::make_unique<Form1>(portsAt({{1, controller.path()}}));
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        MessageBoxAnswerer boxes;
+        QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("Command2")),
+                          Qt::LeftButton);
+        QTRY_COMPARE(controller.received(), QByteArray("HELLO"));
+        m_window->takeHandOver(file("program.zzr"));
+        QCOMPARE(m_window->stepTable().StepCount, 0);
+        controller.send("WELCOME");
+        QTRY_COMPARE(controller.received(), QByteArray("HELLOEND"));
+        QTRY_COMPARE(boxes.texts(), QStringList{Texts::Done});
+        QTRY_COMPARE(m_window->stepTable().StepCount, 3);
+    }
+
+    // A running tool killed outright leaves its lock and socket behind; the next start still
+    // becomes the running tool, and later starts hand over to it.
+    void leftoversOfAKilledToolDoNotBlock()
+    {
+        QProcess killed;
+        startTool(killed, {});
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(SingleInstance::lockPath()), Patience);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            QFile::exists(QDir(m_temp.path()).filePath(SingleInstance::serverName())), Patience);
+        killed.kill();
+        QVERIFY(killed.waitForFinished());
+
+        becomeFirst();
+        runSecondStart({file("program.zzr")});
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->stepTable().StepCount, 3, Patience);
+    }
+
+    // A settings file dropped on the window opens as Load opens it; anything else is not taken.
+    void drop_data()
+    {
+        QTest::addColumn<QList<QUrl>>("urls");
+        QTest::addColumn<bool>("taken");
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<QStringList>("messages");
+        const QUrl program = QUrl::fromLocalFile(file("program.zzr"));
+        QTest::newRow("a program") << QList<QUrl>{program} << true << 3 << QStringList{};
+        QTest::newRow("not a settings file") << QList<QUrl>{QUrl::fromLocalFile(file("wrong.zzr"))}
+                                             << true << 1 << QStringList{Texts::WrongFile};
+        QTest::newRow("two files") << QList<QUrl>{program, program} << false << 1 << QStringList{};
+        QTest::newRow("not a local file")
+            << QList<QUrl>{QUrl(QStringLiteral("https://example.org/program.zzr"))} << false << 1
+            << QStringList{};
+    }
+    void drop()
+    {
+        QFETCH(QList<QUrl>, urls);
+        QFETCH(bool, taken);
+        QFETCH(int, steps);
+        QFETCH(QStringList, messages);
+        m_window = std::make_unique<Form1>();
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window->stepModel()->load({stepFor(50)});
+        MessageBoxAnswerer boxes;
+
+        QMimeData mime;
+        mime.setUrls(urls);
+        const QPoint at = m_window->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(m_window.get(), &enter);
+        QCOMPARE(enter.isAccepted(), taken);
+        if (taken) {
+            QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(m_window.get(), &drop);
+            QVERIFY(drop.isAccepted());
+        }
+        QTRY_COMPARE(m_window->stepTable().StepCount, steps);
+        QTRY_COMPARE(boxes.texts(), messages);
     }
 };
 
-QTEST_GUILESS_MAIN(TestSingleInstance)
+QTEST_MAIN(TestSingleInstance)
 #include "tst_singleinstance.moc"

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QTimer>
 
 namespace {
 
@@ -107,6 +108,9 @@ void Form1::findControls()
     m_serialLink = createPlatformSerialLink(this);
     m_serialLink->setObjectName(QStringLiteral("MSComm1"));
     m_download = new SettingsDownload(*m_serialLink, m_portMapping, m_steps->table(), this);
+    m_handOverRetry = new QTimer(this);
+    m_handOverRetry->setSingleShot(true);
+    m_handOverRetry->setInterval(100);
     m_lockedDuringTransfer = {m_addButton,  m_updateButton, m_deleteButton, m_clearButton,
                               m_loadButton, m_saveButton,   m_printButton};
 }
@@ -147,6 +151,8 @@ void Form1::connectControls()
     connect(m_download, &SettingsDownload::transferStarted, this, &Form1::transferStarted);
     connect(m_download, &SettingsDownload::stepsTaken, this, &Form1::showStepsTaken);
     connect(m_download, &SettingsDownload::finished, this, &Form1::downloadEnded);
+    connect(m_handOverRetry, &QTimer::timeout, this, &Form1::handOverWhenFree);
+    setAcceptDrops(true);
 }
 
 void Form1::applyStartupDefaults()

@@ -12,6 +12,9 @@
 #include <optional>
 
 class QButtonGroup;
+class QDragEnterEvent;
+class QDropEvent;
+class QTimer;
 class QCheckBox;
 class QLineEdit;
 class QProgressBar;
@@ -49,8 +52,18 @@ public:
     EditorState editorState() const;
     void setEditorState(const EditorState &editor);
 
+    // Opens a settings file as Load does after its dialog: the whole file checked first, a
+    // refused one told in a message and the table left as it was.
+    void openSettingsFile(const QString &path);
+    // Another start of the tool handed over: the window comes to the front and opens path
+    // unless it is empty. While a dialog is open or a download runs, this waits for its end.
+    void takeHandOver(const QString &path);
+
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // A settings file dropped on the window is opened as Load opens it.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void findControls();
@@ -67,6 +80,7 @@ private:
     void printList();
     void startDownload();
     void selectClickedStep(std::optional<int> clickedSlot);
+    void handOverWhenFree();
 
     // The download's progress on the window.
     void showLineState(bool open);
@@ -124,4 +138,8 @@ private:
     std::array<QWidget *, 7> m_lockedDuringTransfer{};
     std::array<bool, 7> m_enabledBeforeTransfer{};
     bool m_lockedForTransfer = false;
+
+    // Hand-overs from later starts, waiting for a dialog or a download to end.
+    QStringList m_pendingHandOvers;
+    QTimer *m_handOverRetry = nullptr;
 };

@@ -115,8 +115,12 @@ void Form1::saveFile()
 void Form1::loadFile()
 {
     const QString path = askSettingsFilePath(this, FileDialogKind::Load);
-    if (path.isEmpty())
-        return;
+    if (!path.isEmpty())
+        openSettingsFile(path);
+}
+
+void Form1::openSettingsFile(const QString &path)
+{
     // The whole file is checked before anything changes, so a refused file loses nothing.
     const SettingsFileContents file = readSettingsFile(path);
     switch (file.error) {

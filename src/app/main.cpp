@@ -2,19 +2,41 @@
 #include "singleinstance.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
 
 int main(int argc, char *argv[])
 {
-    // A second start ends silently, before any window shows.
-    SingleInstance instance;
-    if (!instance.tryAcquire())
-        return 0;
-
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral(KLV90_VERSION));
+
+    QCommandLineParser options;
+    options.setApplicationDescription(
+        QStringLiteral("The KLV-90 service tool. FILE, a settings file (.zzr), is opened as "
+                       "Load opens it; with the tool already running, that window opens it."));
+    options.addHelpOption();
+    options.addVersionOption();
+    options.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("a settings file"),
+                                  QStringLiteral("[FILE]"));
+    options.process(app);
+    const QStringList files = options.positionalArguments();
+    if (files.size() > 1)
+        options.showHelp(1);
+    // Made absolute here: the running window has a working directory of its own.
+    const QString file = files.isEmpty() ? QString() : QDir::current().absoluteFilePath(files[0]);
+
+    // A second start shows nothing of its own: the running window comes forward instead, and
+    // opens the file.
+    SingleInstance instance;
+    if (!instance.tryAcquire()) {
+        instance.handOver(file);
+        return 0;
+    }
 
     // Qt's own dialogs (file, print, replace?) speak the system's language, as the system's
     // dialogs would; the tool's own texts are Japanese whatever the language.
@@ -24,6 +46,9 @@ int main(int argc, char *argv[])
         QApplication::installTranslator(&qtTexts);
 
     Form1 window;
+    QObject::connect(&instance, &SingleInstance::handedOver, &window, &Form1::takeHandOver);
     window.show();
+    if (!file.isEmpty())
+        QTimer::singleShot(0, &window, [&window, file] { window.openSettingsFile(file); });
     return app.exec();
 }

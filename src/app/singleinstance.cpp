@@ -1,21 +1,106 @@
 #include "singleinstance.h"
 
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QThread>
 
-#include <unistd.h>
+namespace {
 
-SingleInstance::SingleInstance() : m_lock(lockPath())
+// A request is a path, percent-encoded so that it holds no newline, and a newline; nothing
+// longer is read.
+constexpr qint64 LongestRequest = 64 * 1024;
+const QByteArray Taken = QByteArrayLiteral("taken\n");
+
+// Each user has a home of their own; its path names the user on every system.
+QString userKey()
+{
+    const QByteArray hash =
+        QCryptographicHash::hash(QDir::homePath().toUtf8(), QCryptographicHash::Sha1).toHex();
+    return QString::fromLatin1(hash.left(16));
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(QObject *parent) : QObject(parent), m_lock(lockPath())
 {
     // A lock left by a process that is gone is taken over at once.
     m_lock.setStaleLockTime(0);
 }
 
+SingleInstance::~SingleInstance() = default;
+
 bool SingleInstance::tryAcquire()
 {
-    return m_lock.tryLock(0);
+    if (!m_lock.tryLock(0))
+        return false;
+    // The lock is ours, so a socket of that name can only be left by a process that is gone.
+    QLocalServer::removeServer(serverName());
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::UserAccessOption);
+    connect(m_server, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+            connect(socket, &QLocalSocket::readyRead, this,
+                    [this, socket] { readRequest(socket); });
+        }
+    });
+    // Without the socket the tool still runs; later starts then only end.
+    m_server->listen(serverName());
+    return true;
+}
+
+void SingleInstance::readRequest(QLocalSocket *socket)
+{
+    if (!socket->canReadLine()) {
+        if (socket->bytesAvailable() > LongestRequest)
+            socket->abort();
+        return;
+    }
+    const QByteArray line = socket->readLine().trimmed();
+    if (line.size() > LongestRequest) {
+        socket->abort();
+        return;
+    }
+    const QString path = QString::fromUtf8(QByteArray::fromPercentEncoding(line));
+    socket->write(Taken);
+    socket->disconnectFromServer();
+    // Told once the socket is done with: opening the file may show a message box, whose event
+    // loop would delete the socket under this call.
+    QMetaObject::invokeMethod(
+        this, [this, path] { emit handedOver(path); }, Qt::QueuedConnection);
+}
+
+bool SingleInstance::handOver(const QString &path, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    QLocalSocket socket;
+    // The first start may hold the lock a moment before it listens.
+    for (;;) {
+        socket.connectToServer(serverName());
+        if (socket.waitForConnected(int(deadline.remainingTime())))
+            break;
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(20);
+    }
+    socket.write(path.toUtf8().toPercentEncoding() + '\n');
+    if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
+        return false;
+    QByteArray reply;
+    while (!reply.endsWith('\n') && socket.waitForReadyRead(int(deadline.remainingTime())))
+        reply += socket.readAll();
+    return reply == Taken;
 }
 
 QString SingleInstance::lockPath()
 {
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("klv90-%1.lock").arg(getuid()));
+    return QDir(QDir::tempPath()).filePath(QStringLiteral("klv90-%1.lock").arg(userKey()));
+}
+
+QString SingleInstance::serverName()
+{
+    return QStringLiteral("klv90-%1").arg(userKey());
 }
