@@ -14,7 +14,7 @@
 namespace {
 
 // Reads from the link until the text has arrived, or gives up after a generous while.
-QByteArray readUntil(SerialLink &link, const QByteArray &text)
+QByteArray readUntil(QtSerialLink &link, const QByteArray &text)
 {
     QByteArray got;
     while (!got.contains(text) && link.waitForReadyRead(10000))

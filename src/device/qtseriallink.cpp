@@ -7,6 +7,7 @@
 QtSerialLink::QtSerialLink(QObject *parent) : SerialLink(parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &SerialLink::readyRead);
+    connect(&m_port, &QSerialPort::bytesWritten, this, &SerialLink::bytesWritten);
     connect(&m_port, &QSerialPort::errorOccurred, this, &QtSerialLink::portError);
 }
 
@@ -54,6 +55,11 @@ bool QtSerialLink::write(const QByteArray &bytes)
     if (m_port.error() == QSerialPort::TimeoutError)
         m_port.clearError();
     return m_port.isOpen();
+}
+
+qint64 QtSerialLink::bytesToWrite() const
+{
+    return m_port.isOpen() ? m_port.bytesToWrite() : 0;
 }
 
 QByteArray QtSerialLink::readAll()

@@ -14,9 +14,12 @@ public:
     bool open(const QString &portName) override;
     bool isOpen() const override;
     bool write(const QByteArray &bytes) override;
+    qint64 bytesToWrite() const override;
     QByteArray readAll() override;
-    bool waitForReadyRead(int msecs) override;
     void close() override;
+
+    // Blocks until more bytes arrive, at most msecs. False on timeout or when the device fails.
+    bool waitForReadyRead(int msecs);
 
 private:
     void portError(QSerialPort::SerialPortError error);

@@ -4,7 +4,27 @@
 #include "seriallink.h"
 
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QTimer>
+
+namespace {
+
+// Waits until the link has bytes or fails, at most msecs. Only the line's own events run
+// meanwhile: a click cannot change the table under the transfer.
+void waitForBytes(SerialLink &link, int msecs)
+{
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&link, &SerialLink::readyRead, &loop, &QEventLoop::quit);
+    QObject::connect(&link, &SerialLink::failed, &loop, &QEventLoop::quit);
+    deadline.start(msecs);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+} // namespace
 
 SettingsDownload::SettingsDownload(SerialLink &link, PortMapping portMapping,
                                    const StepTable &table, QTimer &replyTimer, QObject *parent)
@@ -102,6 +122,9 @@ void SettingsDownload::transfer()
         return;
     m_phase = Phase::Transferring;
     Outcome outcome = sendSteps();
+    // The window closed while the transfer waited for a reply: nothing more is reported.
+    if (m_phase != Phase::Transferring)
+        return;
     // "END" would let the controller take a partial program: it follows only a full transfer.
     if (outcome == Outcome::Completed && !m_link.write(Protocol::endOfDownload()))
         outcome = Outcome::NoReply;
@@ -147,7 +170,7 @@ Acknowledgement SettingsDownload::awaitAcknowledgement()
         const Acknowledgement answer = m_received.acknowledgement();
         if (answer != Acknowledgement::None || !m_link.isOpen() || deadline.hasExpired())
             return answer;
-        m_link.waitForReadyRead(int(deadline.remainingTime()));
+        waitForBytes(m_link, int(deadline.remainingTime()));
     }
 }
 

@@ -12,8 +12,8 @@ class SerialLink;
 // Sends the step table to the controller: finds it by its greeting on port numbers 1 to 30, sends
 // one frame per step, each acknowledged, and closes with "END".
 //
-// The greeting wait runs on the event loop, so the window stays usable; the step transfer runs
-// to its end without yielding, so the table cannot change under it. Every wait is bounded.
+// The greeting wait runs on the event loop, so the window stays usable; the step transfer keeps
+// user input out until its end, so the table cannot change under it. Every wait is bounded.
 class SettingsDownload : public QObject
 {
     Q_OBJECT
