@@ -2,7 +2,8 @@
 #include "form1.h"
 
 #include "messagebox.h"
-#include "qtseriallink.h"
+#include "platformseriallink.h"
+#include "seriallink.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -11,7 +12,7 @@
 
 void Form1::setUpDownload()
 {
-    MSComm1 = new QtSerialLink(this);
+    MSComm1 = createPlatformSerialLink(this);
     MSComm1->setObjectName(QStringLiteral("MSComm1"));
     m_download = new SettingsDownload(*MSComm1, m_portMapping, m_table, *Timer2, this);
     connect(Timer2, &QTimer::timeout, this, &Form1::timer2Tick);

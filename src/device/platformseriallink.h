@@ -1,0 +1,8 @@
+#pragma once
+
+class QObject;
+class SerialLink;
+
+// The serial link of this platform: the Win32 API's COM ports on Windows, Qt's serial port
+// elsewhere.
+SerialLink *createPlatformSerialLink(QObject *parent);
