@@ -1,8 +1,7 @@
 #include "singleinstance.h"
 
+#include <QCryptographicHash>
 #include <QDir>
-
-#include <unistd.h>
 
 SingleInstance::SingleInstance() : m_lock(lockPath())
 {
@@ -17,5 +16,9 @@ bool SingleInstance::tryAcquire()
 
 QString SingleInstance::lockPath()
 {
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("klv90-%1.lock").arg(getuid()));
+    // Each user has a home of their own; its path names the user on every system.
+    const QByteArray user =
+        QCryptographicHash::hash(QDir::homePath().toUtf8(), QCryptographicHash::Sha1).toHex();
+    return QDir(QDir::tempPath())
+        .filePath(QStringLiteral("klv90-%1.lock").arg(QString::fromLatin1(user.left(16))));
 }
