@@ -21,11 +21,7 @@ namespace {
 
 const QString Hello = QStringLiteral("48 45 4C 4C 4F");
 const QString End = QStringLiteral("45 4E 44");
-const QString Done = QStringLiteral("設定終了しました。");
-const QString Failed = QStringLiteral("設定に失敗しました。");
-const QString NotFound = QStringLiteral("KLV-90は見つかりません。");
-const QString NoReply = QStringLiteral("KLV-90が応答しません。");
-const QString NotTaken = QStringLiteral("KLV-90がデータを受け付けません。");
+using namespace DownloadTexts;
 const QColor Green(0, 255, 0);
 constexpr int Patience = 20000; // ms; every wait of the download is far shorter
 

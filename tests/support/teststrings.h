@@ -4,6 +4,7 @@
 #include "step.h"
 
 #include <QMetaType>
+#include <QString>
 #include <QStringList>
 #include <QTest>
 
@@ -35,5 +36,14 @@ inline char *toString(const EditorState &e)
         values << QString::number(v);
     return QTest::toString(text + values.join(u' ') + u']');
 }
+
+// What the window says at the end of a download: the message boxes and the port status text.
+namespace DownloadTexts {
+inline const QString Done = QStringLiteral("設定終了しました。");
+inline const QString Failed = QStringLiteral("設定に失敗しました。");
+inline const QString NotFound = QStringLiteral("KLV-90は見つかりません。");
+inline const QString NoReply = QStringLiteral("KLV-90が応答しません。");
+inline const QString NotTaken = QStringLiteral("KLV-90がデータを受け付けません。");
+} // namespace DownloadTexts
 
 Q_DECLARE_METATYPE(Step)
