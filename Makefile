@@ -43,7 +43,7 @@ windows: windows-deps
 	@qt="$$(nice tools/windows/build-qt)" && \
 	{ [ -f $(WINDOWS_DIR)/build.ninja ] || \
 		"$$qt/bin/qt-cmake" -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
-			-DCMAKE_CROSSCOMPILING_EMULATOR=wine >/dev/null; } && \
+			-DKLV_WERROR=ON -DCMAKE_CROSSCOMPILING_EMULATOR=wine >/dev/null; } && \
 	nice cmake --build $(WINDOWS_DIR) && \
 	tools/windows/package $(WINDOWS_DIR) "$$qt"
 
