@@ -17,6 +17,7 @@ public:
     bool open(const QString &portName) override;
     bool isOpen() const override;
     bool write(const QByteArray &bytes) override;
+    // write() returns once the device has taken the bytes: none are left waiting.
     qint64 bytesToWrite() const override { return 0; }
     QByteArray readAll() override;
     void close() override;
