@@ -1,12 +1,17 @@
 # make run    installs what is missing, builds and starts the tool
 # make test   installs what is missing, builds and runs every test, then builds the tests again
 #             with AddressSanitizer and UndefinedBehaviorSanitizer and runs them all there too
+#
+# make windows       the Windows package, cross-built here: build-windows/klv90-<version>-windows-x64.zip
+#                    (the first run builds Qt for Windows into ~/.cache/klv90, once)
+# make windows-test  tries the package and the Windows tests under Wine on a virtual display
 BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
+WINDOWS_DIR ?= build-windows
 JOBS ?= $(shell nproc)
 CTEST = QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
-.PHONY: run test build configure sanitize-build deps bench clean
+.PHONY: run test build configure sanitize-build deps bench clean windows windows-test windows-deps
 
 # Only the tool and the libraries it links; `make build` and `make test` build the rest.
 run: configure
@@ -37,6 +42,21 @@ sanitize-build: deps
 
 deps:
 	@tools/install-deps
+
+windows: windows-deps
+	@qt="$$(nice tools/windows/build-qt)" && \
+	{ [ -f $(WINDOWS_DIR)/build.ninja ] || \
+		"$$qt/bin/qt-cmake" -S . -B $(WINDOWS_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release \
+			-DKLV_WERROR=ON -DCMAKE_CROSSCOMPILING_EMULATOR=wine >/dev/null; } && \
+	nice cmake --build $(WINDOWS_DIR) && \
+	tools/windows/package $(WINDOWS_DIR) "$$qt"
+
+windows-test: windows
+	@xvfb-run -a -s '-screen 0 1280x1024x24' tools/windows/test-wine $(WINDOWS_DIR) \
+		"$$(tools/windows/build-qt)"
+
+windows-deps:
+	@tools/windows/install-deps
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)

@@ -3,5 +3,6 @@
 class QObject;
 class SerialLink;
 
-// The serial link of the platform the tool runs on.
+// The serial link of this platform: the Win32 API's COM ports on Windows, Qt's serial port
+// elsewhere.
 SerialLink *createPlatformSerialLink(QObject *parent);

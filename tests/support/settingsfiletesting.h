@@ -7,8 +7,10 @@
 #include <QFile>
 #include <QList>
 
+#ifdef Q_OS_UNIX
 #include <csignal>
 #include <sys/resource.h>
+#endif
 
 inline QByteArray readAll(const QString &path)
 {
@@ -58,6 +60,7 @@ inline QByteArray fileOf(const QList<Step> &steps, const QByteArray &extra = {})
     return bytes + extra;
 }
 
+#ifdef Q_OS_UNIX
 // While it lives, no file of this process can grow past the given size, root included: writing
 // more fails as on a full disk.
 class FileSizeLimit
@@ -83,3 +86,4 @@ private:
     rlimit m_old{};
     void (*m_oldHandler)(int) = nullptr;
 };
+#endif

@@ -4,6 +4,7 @@
 #include "step.h"
 
 #include <QMetaType>
+#include <QString>
 #include <QStringList>
 #include <QTest>
 
@@ -35,5 +36,6 @@ inline char *toString(const EditorState &e)
         values << QString::number(v);
     return QTest::toString(text + values.join(u' ') + u']');
 }
+
 
 Q_DECLARE_METATYPE(Step)

@@ -1,0 +1,177 @@
+// The Win32 serial link on COM ports that Wine maps to pseudo-terminals with the controller
+// simulator behind them: the same cases as the Qt link's own tests, where Windows can run them.
+#include "portnames.h"
+#include "protocol.h"
+#include "testports.h"
+#include "teststrings.h"
+#include "winseriallink.h"
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include <qt_windows.h>
+
+namespace {
+
+constexpr int Patience = 10000; // ms; every answer of the simulator comes far sooner
+
+// Takes what the link reads until the text has arrived or the link has closed.
+QByteArray readUntil(SerialLink &link, const QByteArray &text)
+{
+    QByteArray got;
+    // What arrived is what the caller compares, timed out or not.
+    static_cast<void>(QTest::qWaitFor(
+        [&] {
+            got += link.readAll();
+            return got.contains(text) || !link.isOpen();
+        },
+        Patience));
+    return got;
+}
+
+const Step SoundStep{1, 253, 65, 10, 255, 5, 1, 127, 0, 3, 1};
+
+} // namespace
+
+class TestWinSerialLink : public QObject
+{
+    Q_OBJECT
+private slots:
+    void portNames_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("device");
+        QTest::newRow("1") << 1 << "COM1"
+                           << "\\\\.\\COM1";
+        QTest::newRow("9") << 9 << "COM9"
+                           << "\\\\.\\COM9";
+        QTest::newRow("10") << 10 << "COM10"
+                            << "\\\\.\\COM10";
+        QTest::newRow("30") << 30 << "COM30"
+                            << "\\\\.\\COM30";
+    }
+    void portNames()
+    {
+        QFETCH(int, number);
+        QFETCH(QString, name);
+        QFETCH(QString, device);
+        QCOMPARE(PlatformPortName(number), name);
+        QCOMPARE(WinSerialLink::devicePath(name), device);
+        QCOMPARE(WinSerialLink::devicePath(device), device);
+    }
+
+    void absentPortDoesNotOpen()
+    {
+        WinSerialLink link;
+        QSignalSpy failed(&link, &SerialLink::failed);
+        QVERIFY(!link.open(TestPorts::absent()));
+        QVERIFY(!link.isOpen());
+        QVERIFY(!link.write("HELLO"));
+        QCOMPARE(link.readAll(), QByteArray());
+        QCOMPARE(failed.count(), 0);
+    }
+
+    void openAndClose()
+    {
+        WinSerialLink link;
+        QVERIFY(link.open(TestPorts::controller()));
+        QVERIFY(link.isOpen());
+        // An open link is not opened again, on another port either.
+        QVERIFY(!link.open(TestPorts::silent()));
+        QVERIFY(link.isOpen());
+        link.close();
+        QVERIFY(!link.isOpen());
+        link.close();
+        QVERIFY(!link.isOpen());
+        QVERIFY(link.open(TestPorts::controller()));
+    }
+
+    // The simulator takes what the link sends byte for byte: it answers the greeting, and judges
+    // each frame by its checksum and its closing zero byte.
+    void bytesBothWays_data()
+    {
+        QTest::addColumn<QByteArray>("frame");
+        QTest::addColumn<QByteArray>("reply");
+        const QByteArray sound = StepFrame(SoundStep);
+        QByteArray badSum = sound;
+        badSum[11] = char(0xD2);
+        QByteArray badEnd = sound;
+        badEnd[12] = 1;
+        QTest::newRow("sound") << sound << QByteArray("OK");
+        QTest::newRow("wrong checksum") << badSum << QByteArray("NG");
+        QTest::newRow("no zero byte at the end") << badEnd << QByteArray("NG");
+    }
+    void bytesBothWays()
+    {
+        QFETCH(QByteArray, frame);
+        QFETCH(QByteArray, reply);
+        WinSerialLink link;
+        QSignalSpy written(&link, &SerialLink::bytesWritten);
+        QVERIFY(link.open(TestPorts::controller()));
+        QVERIFY(link.write(Protocol::greeting()));
+        QCOMPARE(link.bytesToWrite(), qint64(0));
+        QCOMPARE(readUntil(link, "WELCOME"), QByteArray("WELCOME"));
+        QVERIFY(link.write(frame));
+        QCOMPARE(readUntil(link, reply), reply);
+        QTRY_COMPARE(written.count(), 2);
+    }
+
+    // Bytes that reached the line before it was opened are no reply to anything sent after.
+    void staleBytesAreDropped()
+    {
+        const std::wstring device =
+            WinSerialLink::devicePath(TestPorts::controller()).toStdWString();
+        HANDLE raw = CreateFileW(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+        QVERIFY(raw != INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        QVERIFY(WriteFile(raw, "HELLO", 5, &written, nullptr));
+        // The greeting's answer waits, unread, in the line's input.
+        const auto waiting = [raw] {
+            DWORD errors = 0;
+            COMSTAT status{};
+            return ClearCommError(raw, &errors, &status) ? status.cbInQue : 0;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(waiting(), DWORD(7), Patience);
+        CloseHandle(raw);
+
+        WinSerialLink link;
+        QVERIFY(link.open(TestPorts::controller()));
+        QVERIFY(link.write(Protocol::greeting() + StepFrame(SoundStep)));
+        QCOMPARE(readUntil(link, "OK"), QByteArray("WELCOMEOK"));
+    }
+
+    // The other end vanishing is one failure: the link closes itself and says so once.
+    void vanishedLineFailsOnce()
+    {
+        WinSerialLink link;
+        QVERIFY(link.open(TestPorts::vanishing()));
+        QSignalSpy failed(&link, &SerialLink::failed);
+        // The simulator answers the greeting and ends.
+        QVERIFY(link.write(Protocol::greeting()));
+        QTRY_VERIFY_WITH_TIMEOUT(!link.isOpen(), Patience);
+        QTest::qWait(50); // a repeating failure would pile up here
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(!link.write(Protocol::greeting()));
+        QCOMPARE(failed.count(), 1);
+        QVERIFY(!link.open(TestPorts::vanishing()));
+    }
+
+    // A port that opens and never answers gives nothing, and no failure.
+    void silentPortStaysOpen()
+    {
+        WinSerialLink link;
+        QSignalSpy arrived(&link, &SerialLink::readyRead);
+        QSignalSpy failed(&link, &SerialLink::failed);
+        QVERIFY(link.open(TestPorts::silent()));
+        QVERIFY(link.write(Protocol::greeting()));
+        QTest::qWait(200);
+        QVERIFY(link.isOpen());
+        QCOMPARE(arrived.count(), 0);
+        QCOMPARE(failed.count(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestWinSerialLink)
+#include "tst_winseriallink.moc"
