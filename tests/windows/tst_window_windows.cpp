@@ -5,6 +5,7 @@
 #include "form1.h"
 #include "japanesefont.h"
 #include "messageboxes.h"
+#include "steptablemodel.h"
 #include "testports.h"
 #include "teststrings.h"
 #include "testtexts.h"
@@ -201,10 +202,7 @@ class TestWindowWindows : public QObject
         m_window = std::make_unique<Form1>(ports);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        StepTable &table = m_window->stepTable();
-        for (const Step &step : steps)
-            table[table.StepCount++] = step;
-        m_window->FillStepGrid();
+        m_window->stepModel()->load(steps);
         m_text8.clear();
         connect(control<QLineEdit>("Text8"), &QLineEdit::textChanged, this,
                 [this](const QString &text) { m_text8 << text; });
@@ -234,7 +232,7 @@ private slots:
     {
         openWindow(comPorts({}));
         const QString expected = qEnvironmentVariable("KLV_JAPANESE_FACE", "ＭＳ ゴシック");
-        QCOMPARE(JapaneseFixedFamily(), expected);
+        QCOMPARE(japaneseFixedFamily(), expected);
         int checked = 0;
         for (QWidget *widget : m_window->findChildren<QWidget *>()) {
             QString text;

@@ -56,7 +56,7 @@ private slots:
         QFETCH(int, number);
         QFETCH(QString, name);
         QFETCH(QString, device);
-        QCOMPARE(PlatformPortName(number), name);
+        QCOMPARE(platformPortName(number), name);
         QCOMPARE(WinSerialLink::devicePath(name), device);
         QCOMPARE(WinSerialLink::devicePath(device), device);
     }
@@ -93,7 +93,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("frame");
         QTest::addColumn<QByteArray>("reply");
-        const QByteArray sound = StepFrame(SoundStep);
+        const QByteArray sound = stepFrame(SoundStep);
         QByteArray badSum = sound;
         badSum[11] = char(0xD2);
         QByteArray badEnd = sound;
@@ -138,7 +138,7 @@ private slots:
 
         WinSerialLink link;
         QVERIFY(link.open(TestPorts::controller()));
-        QVERIFY(link.write(Protocol::greeting() + StepFrame(SoundStep)));
+        QVERIFY(link.write(Protocol::greeting() + stepFrame(SoundStep)));
         QCOMPARE(readUntil(link, "OK"), QByteArray("WELCOMEOK"));
     }
 
