@@ -144,7 +144,6 @@ private slots:
         QCOMPARE(run.errText(), err);
     }
 
-
     // check's verdicts, the window's Load rules told apart.
     void check_data()
     {

@@ -3,10 +3,10 @@
 // but for increase/decrease pairs, the grid equal to the table, the wire locks equal to the
 // masked set, the highlight on the current row, and no slot outside the table touched (that
 // would throw out of an event handler and end the test).
+#include "editdriver.h"
 #include "gridtexts.h"
 #include "messageboxes.h"
 #include "teststrings.h"
-#include "editdriver.h"
 #include "testtexts.h"
 
 #include <QRandomGenerator>
@@ -221,8 +221,7 @@ private slots:
                 QCOMPARE(after.StepCount, before.StepCount + (shown ? 0 : 1));
                 QVERIFY(shown || before.StepCount < StepTable::MaxSteps);
                 if (shown && before.StepCount < StepTable::MaxSteps)
-                    QVERIFY(m_boxes->texts().last() !=
-                            Texts::Full);
+                    QVERIFY(m_boxes->texts().last() != Texts::Full);
                 break;
             case Update:
                 QCOMPARE(keysOf(after), keysOf(before));

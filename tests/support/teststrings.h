@@ -37,5 +37,4 @@ inline char *toString(const EditorState &e)
     return QTest::toString(text + values.join(u' ') + u']');
 }
 
-
 Q_DECLARE_METATYPE(Step)
