@@ -16,6 +16,8 @@
 #include <memory>
 #include <vector>
 
+using namespace Klv;
+
 namespace {
 
 double cpuSeconds()
@@ -33,11 +35,10 @@ double median(std::vector<double> values)
 
 StepTable fullTable()
 {
-    StepTable table;
+    QList<Step> steps;
     for (int i = 0; i < StepTable::MaxSteps; ++i)
-        table[i] = Step{qint16(i), 255, qint16(i % 256), 1, 127, 0, 1, 127, 0, 1, 0};
-    table.StepCount = StepTable::MaxSteps;
-    return table;
+        steps << Step{qint16(i), 255, qint16(i % 256), 1, 127, 0, 1, 127, 0, 1, 0};
+    return StepTable(steps);
 }
 
 // One download as the window runs it, timed from the start and from the controller's greeting.
@@ -60,11 +61,9 @@ Run download(const StepTable &table, const PortMapping &ports)
     double welcomeAt = 0;
     double cpuAtWelcome = 0;
     QEventLoop loop;
-    QObject::connect(&download, &SettingsDownload::lineChanged, [&](bool open) {
-        if (open) {
-            welcomeAt = clock.nsecsElapsed() / 1e6;
-            cpuAtWelcome = cpuSeconds();
-        }
+    QObject::connect(&download, &SettingsDownload::controllerFound, [&] {
+        welcomeAt = clock.nsecsElapsed() / 1e6;
+        cpuAtWelcome = cpuSeconds();
     });
     QObject::connect(&download, &SettingsDownload::finished,
                      [&](SettingsDownload::Outcome outcome) {

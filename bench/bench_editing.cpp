@@ -2,8 +2,9 @@
 // timed from the click until the window has repainted.
 #include "benches.h"
 
-#include "form1.h"
 #include "gridclicks.h"
+#include "mainwindow.h"
+#include "stepeditor.h"
 #include "stepgrid.h"
 #include "steptablemodel.h"
 
@@ -22,13 +23,15 @@
 #include <functional>
 #include <vector>
 
+using namespace Klv;
+
 namespace {
 
 constexpr int Runs = 60;
 
 // 64 keys over wires 1 to 6, each with an increase and a decrease step: the table is full, yet
 // a key with the flag input HI is still new, so Add is refused for room, not for its key.
-void fillTable(Form1 &window)
+void fillTable(MainWindow &window)
 {
     QList<Step> steps;
     for (int i = 0; i < StepTable::MaxSteps; ++i) {
@@ -60,7 +63,7 @@ void measure(const char *name, const std::function<void()> &prepare,
 
 void benchEditing()
 {
-    Form1 window;
+    MainWindow window;
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         return;
@@ -89,18 +92,18 @@ void benchEditing()
     newKey.key[6] = EditorState::Hi;
     fillTable(window);
     measure(
-        "Add refused as full (box shown and answered)", [&] { window.setEditorState(newKey); },
+        "Add refused as full (box shown and answered)", [&] { window.editor()->setState(newKey); },
         [&] {
             answer.start();
-            click("Command1");
+            click("addButton");
         });
 
-    auto *speed = window.findChild<QScrollBar *>(QStringLiteral("FlatScrollBar1"));
+    auto *speed = window.findChild<QScrollBar *>(QStringLiteral("speed1Slider"));
     clickGridRow(window.grid(), 2);
     int value = 1;
     measure(
         "Update of row 2", [&] { speed->setValue(value = value % 255 + 1); },
-        [&] { click("Command7"); });
+        [&] { click("updateButton"); });
 
     measure(
         "Delete of row 2 (127 steps move up)",
@@ -108,8 +111,8 @@ void benchEditing()
             fillTable(window);
             clickGridRow(window.grid(), 2);
         },
-        [&] { click("Command6"); });
+        [&] { click("deleteButton"); });
 
     measure(
-        "Clear", [&] { fillTable(window); }, [&] { click("Command8"); });
+        "Clear", [&] { fillTable(window); }, [&] { click("clearButton"); });
 }

@@ -13,19 +13,20 @@
 #include <cstdio>
 #include <vector>
 
+using namespace Klv;
+
 namespace {
 
 constexpr int Runs = 15;
 
 StepTable fullTable()
 {
-    StepTable table;
+    QList<Step> steps;
     for (int i = 0; i < StepTable::MaxSteps; ++i) {
         const qint16 bits = qint16((i % 2 ? 0x10 : 0x20) | (i % 16) | (i % 4) << 6);
-        table[i] = Step{qint16(i / 2), 255, bits, qint16(i + 1), 127, 10, 200, 255, 20, 3, 1};
+        steps << Step{qint16(i / 2), 255, bits, qint16(i + 1), 127, 10, 200, 255, 20, 3, 1};
     }
-    table.StepCount = StepTable::MaxSteps;
-    return table;
+    return StepTable(steps);
 }
 
 } // namespace

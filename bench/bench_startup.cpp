@@ -1,7 +1,7 @@
 #include "benches.h"
 
-#include "form1.h"
 #include "japanesefont.h"
+#include "mainwindow.h"
 #include "stepgrid.h"
 #include "steptablemodel.h"
 
@@ -17,6 +17,8 @@
 #include <ctime>
 #include <memory>
 #include <vector>
+
+using namespace Klv;
 
 namespace {
 
@@ -54,7 +56,7 @@ int startupChild(int argc, char *argv[], StartupWindow kind)
     // Japanese text in the tool's face, which costs the font set-up every text pays for.
     std::unique_ptr<QWidget> window;
     if (kind == StartupWindow::Tool) {
-        window = std::make_unique<Form1>();
+        window = std::make_unique<MainWindow>();
     } else {
         window = std::make_unique<QWidget>();
         window->setFixedSize(948, 560);
@@ -114,7 +116,7 @@ void benchStartup(const char *program)
                 "target <= 1.3x), with one Japanese label %.1f MB (%.2fx)\n",
                 toolMB, bareMB, toolMB / bareMB, labelMB, toolMB / labelMB);
 
-    Form1 window;
+    MainWindow window;
     window.show();
     if (!QTest::qWaitForWindowExposed(&window))
         return;

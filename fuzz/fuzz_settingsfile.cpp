@@ -8,6 +8,8 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+using namespace Klv;
+
 namespace {
 
 [[noreturn]] void fail(const QString &what)

@@ -2,6 +2,8 @@
 
 #include "receivetext.h"
 
+using namespace Klv;
+
 QString checkReceiveText(QByteArrayView input)
 {
     constexpr quint8 Clear = 0xFF;

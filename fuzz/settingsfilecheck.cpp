@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+using namespace Klv;
+
 QString checkSettingsFileLoad(QByteArrayView bytes)
 {
     const SettingsFileContents contents = parseSettingsFile(bytes);
@@ -33,22 +35,24 @@ QString checkSettingsFileLoad(QByteArrayView bytes)
     StepTableModel model;
     model.load(contents.steps);
     const StepTable &table = model.table();
-    if (table.StepCount != records)
-        return QStringLiteral("StepCount %1 for %2 records").arg(table.StepCount).arg(records);
-    const auto used = table.entries.begin() + table.StepCount;
-    if (!std::is_sorted(table.entries.begin(), used,
-                        [](const Step &a, const Step &b) { return a.KeyData < b.KeyData; }))
-        return QStringLiteral("table not sorted by KeyData");
-    if (!std::is_permutation(table.entries.begin(), used, contents.steps.begin(),
+    if (table.count() != records)
+        return QStringLiteral("%1 steps for %2 records").arg(table.count()).arg(records);
+    const std::span<const Step> used = table.steps();
+    if (!std::is_sorted(used.begin(), used.end(),
+                        [](const Step &a, const Step &b) { return a.keyData < b.keyData; }))
+        return QStringLiteral("table not sorted by keyData");
+    if (!std::is_permutation(used.begin(), used.end(), contents.steps.begin(),
                              contents.steps.end()))
         return QStringLiteral("the table does not hold the file's steps");
-    if (std::any_of(used, table.entries.end(), [](const Step &s) { return s != Step{}; }))
-        return QStringLiteral("a slot past the steps is not empty");
+    for (int slot = table.count(); slot < StepTable::MaxSteps; ++slot) {
+        if (table.slot(slot) != Step{})
+            return QStringLiteral("a slot past the steps is not empty");
+    }
 
     const QByteArray saved = settingsFileBytes(table);
     const SettingsFileContents again = parseSettingsFile(saved);
     if (saved.size() != 3 + 11 * records || again.error != SettingsFileError::None ||
-        !std::equal(again.steps.begin(), again.steps.end(), table.entries.begin(), used))
+        !std::equal(again.steps.begin(), again.steps.end(), used.begin(), used.end()))
         return QStringLiteral("saving the loaded table does not read back the same");
     return {};
 }

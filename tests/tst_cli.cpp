@@ -13,12 +13,14 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+using namespace Klv;
+
 namespace {
 
 const Step StartupStep{0, 255, 0, 1, 127, 0, 1, 127, 0, 1, 0};
 const Step SecondStep{1, 253, 65, 10, 255, 5, 1, 127, 0, 3, 1};
 
-// count steps, every cell of a line in use somewhere, stored with falling KeyData so that
+// count steps, every cell of a line in use somewhere, stored with falling keyData so that
 // loading has to sort them.
 QList<Step> fallingSteps(int count)
 {
@@ -126,6 +128,12 @@ private slots:
         refused("-o without a value", {"print", "x.zzr", "-o"}, "-o needs a value");
         refused("port 0", {"download", "x.zzr", "--port", "0"},
                 "--port takes a port number from 1 to 30, not '0'");
+        refused("port 31", {"download", "x.zzr", "--port", "31"},
+                "--port takes a port number from 1 to 30, not '31'");
+        // Port 30 is taken: the file is what stops this one.
+        QTest::newRow("port 30") << QStringList{"download", "no-such.zzr", "--port", "30"} << 1
+                                 << QString()
+                                 << QStringLiteral("klv90-cli: no-such.zzr: cannot be read\n");
         refused("port not a number", {"download", "--port", "COM3", "x.zzr"},
                 "--port takes a port number from 1 to 30, not 'COM3'");
         refused("port and device", {"download", "x.zzr", "--port", "5", "--device", "/dev/ttyS0"},

@@ -15,6 +15,8 @@
 
 #include <unistd.h>
 
+using namespace Klv;
+
 namespace {
 
 const QString Hello = QStringLiteral("48 45 4C 4C 4F");
@@ -24,7 +26,7 @@ constexpr int Patience = 20000; // ms; every wait of the download is far shorter
 const Step StartupStep{0, 255, 0, 1, 127, 0, 1, 127, 0, 1, 0};
 const Step SecondStep{1, 253, 65, 10, 255, 5, 1, 127, 0, 3, 1};
 
-// count steps with falling KeyData: loading them has to sort them.
+// count steps with falling keyData: loading them has to sort them.
 QList<Step> fallingSteps(int count)
 {
     QList<Step> steps;
@@ -97,8 +99,8 @@ private slots:
         QFETCH(QStringList, frames);
         const StepTable table = loaded(stored);
         if (frames.isEmpty()) {
-            for (int slot = 0; slot < table.StepCount; ++slot)
-                frames << hexBytes(stepFrame(table[slot]));
+            for (const Step &step : table.steps())
+                frames << hexBytes(stepFrame(step));
         }
         const QString saved = m_dir.filePath(QStringLiteral("received.zzr"));
         QFile::remove(saved);

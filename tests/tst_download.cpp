@@ -1,7 +1,8 @@
 // "設定ＤＬＬ" end to end: the real window, clicked through, downloading over real
 // pseudo-terminals to the controller simulator, message boxes answered as a user would.
 #include "controllersim.h"
-#include "form1.h"
+#include "downloadtexts.h"
+#include "mainwindow.h"
 #include "messageboxes.h"
 #include "protocol.h"
 #include "seriallink.h"
@@ -21,6 +22,8 @@
 
 #include <memory>
 
+using namespace Klv;
+
 namespace {
 
 const QString Hello = QStringLiteral("48 45 4C 4C 4F");
@@ -38,10 +41,10 @@ class TestDownload : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<Form1> m_window;
-    QStringList m_text8;        // every text Text8 showed
-    QList<QColor> m_text9Open;  // Text9's colour each time it turned "Open"
-    QList<QColor> m_text9Close; // ... and "Close"
+    std::unique_ptr<MainWindow> m_window;
+    QStringList m_portStatusTexts; // every text the port status box showed
+    QList<QColor> m_openColours;   // the port state box's colour each time it turned "Open"
+    QList<QColor> m_closeColours;  // ... and "Close"
 
     template <typename T> T *control(const char *name)
     {
@@ -50,34 +53,35 @@ class TestDownload : public QObject
             qFatal("no control %s", name);
         return widget;
     }
-    QLineEdit *text8() { return control<QLineEdit>("Text8"); }
-    QLineEdit *text9() { return control<QLineEdit>("Text9"); }
-    QPushButton *command2() { return control<QPushButton>("Command2"); }
-    SerialLink *port() { return control<SerialLink>("MSComm1"); }
+    QLineEdit *portStatusText() { return control<QLineEdit>("portStatusText"); }
+    QLineEdit *portStateText() { return control<QLineEdit>("portStateText"); }
+    QPushButton *downloadButton() { return control<QPushButton>("downloadButton"); }
+    SerialLink *port() { return control<SerialLink>("serialLink"); }
 
     void openWindow(const QMap<int, QString> &devices, const QList<Step> &steps = {})
     {
-        m_window = std::make_unique<Form1>(portsAt(devices));
+        m_window = std::make_unique<MainWindow>(portsAt(devices));
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         m_window->stepModel()->load(steps);
-        m_text8.clear();
-        m_text9Open.clear();
-        m_text9Close.clear();
-        connect(text8(), &QLineEdit::textChanged, this, [this](const QString &t) { m_text8 << t; });
-        connect(text9(), &QLineEdit::textChanged, this, [this](const QString &t) {
-            (t == QLatin1String("Open") ? m_text9Open : m_text9Close)
-                << text9()->palette().color(QPalette::Base);
+        m_portStatusTexts.clear();
+        m_openColours.clear();
+        m_closeColours.clear();
+        connect(portStatusText(), &QLineEdit::textChanged, this,
+                [this](const QString &t) { m_portStatusTexts << t; });
+        connect(portStateText(), &QLineEdit::textChanged, this, [this](const QString &t) {
+            (t == QLatin1String("Open") ? m_openColours : m_closeColours)
+                << portStateText()->palette().color(QPalette::Base);
         });
     }
 
-    void clickDownload() { QTest::mouseClick(command2(), Qt::LeftButton); }
+    void clickDownload() { QTest::mouseClick(downloadButton(), Qt::LeftButton); }
 
-    // Whether the text fits Text8 whole: the room a line edit leaves for its text, less the two
-    // pixels it keeps free on either side.
+    // Whether the text fits the port status box whole: the room a line edit leaves for its text,
+    // less the two pixels it keeps free on either side.
     bool fitsStatusBox(const QString &text)
     {
-        QLineEdit *box = text8();
+        QLineEdit *box = portStatusText();
         QStyleOptionFrame option;
         option.initFrom(box);
         option.rect = box->contentsRect();
@@ -93,15 +97,15 @@ class TestDownload : public QObject
     // The download has ended and the window is as every end leaves it.
     void waitForEnd()
     {
-        QTRY_VERIFY_WITH_TIMEOUT(command2()->isEnabled(), Patience);
-        QVERIFY(!control<QTimer>("Timer2")->isActive());
+        QTRY_VERIFY_WITH_TIMEOUT(downloadButton()->isEnabled(), Patience);
+        QVERIFY(!control<QTimer>("replyTimer")->isActive());
     }
 
     void verifyClosedAfterFailure(MessageBoxAnswerer &boxes, const QString &status)
     {
-        QCOMPARE(m_text8.last(), status);
-        QCOMPARE(text9()->text(), QStringLiteral("Close"));
-        QCOMPARE(m_text9Close.value(0), QApplication::palette().color(QPalette::Button));
+        QCOMPARE(m_portStatusTexts.last(), status);
+        QCOMPARE(portStateText()->text(), QStringLiteral("Close"));
+        QCOMPARE(m_closeColours.value(0), QApplication::palette().color(QPalette::Button));
         QVERIFY(!port()->isOpen());
         QCOMPARE(boxes.texts(),
                  QStringList{status == NotTaken ? Texts::FailedRefused : Texts::FailedNoReply});
@@ -118,13 +122,14 @@ private slots:
         // A port left open by a failed check would stand in the next test's way: say so here.
         const bool portLeftOpen = m_window && port()->isOpen();
         QStringList cutOff;
-        for (const QString &text : std::as_const(m_text8)) {
+        for (const QString &text : std::as_const(m_portStatusTexts)) {
             if (m_window && !fitsStatusBox(text))
                 cutOff << text;
         }
         m_window.reset();
         QVERIFY2(!portLeftOpen, "the download left its port open");
-        QVERIFY2(cutOff.isEmpty(), qPrintable("cut off in Text8: " + cutOff.join(u", ")));
+        QVERIFY2(cutOff.isEmpty(),
+                 qPrintable("cut off in the port status box: " + cutOff.join(u", ")));
     }
 
     // Every text the status box can show fits it whole: the numbers of the search and every
@@ -143,6 +148,30 @@ private slots:
         QFETCH(QString, text);
         openWindow({});
         QVERIFY(fitsStatusBox(text));
+    }
+
+    // What the window says at each end of a download, and of a port passed over.
+    void endTexts_data()
+    {
+        QTest::addColumn<SettingsDownload::Outcome>("outcome");
+        QTest::addColumn<QString>("status");
+        QTest::addColumn<QString>("message"); // empty: no message box
+        using Outcome = SettingsDownload::Outcome;
+        QTest::newRow("completed") << Outcome::Completed << Texts::PortClosed << Texts::Done;
+        QTest::newRow("already open") << Outcome::AlreadyOpen << Texts::PortAlreadyOpen << "";
+        QTest::newRow("not found") << Outcome::NotFound << NotFound << "";
+        QTest::newRow("no reply") << Outcome::NoReply << NoReply << Texts::FailedNoReply;
+        QTest::newRow("line failed") << Outcome::LineFailed << NoReply << Texts::FailedNoReply;
+        QTest::newRow("refused") << Outcome::Refused << NotTaken << Texts::FailedRefused;
+    }
+    void endTexts()
+    {
+        QFETCH(SettingsDownload::Outcome, outcome);
+        QTEST(DownloadTexts::ended(outcome), "status");
+        QTEST(DownloadTexts::endMessage(outcome), "message");
+        // A port passed over shows the number tried next, the last one too.
+        QCOMPARE(DownloadTexts::portPassedOver(1), QStringLiteral("2"));
+        QCOMPARE(DownloadTexts::portPassedOver(30), QStringLiteral("31"));
     }
 
     // The exchange, byte for byte, for the tables of the examples.
@@ -173,9 +202,9 @@ private slots:
         for (int i = 0; i < frames.size(); ++i)
             replies << "OK";
         QCOMPARE(sim.replies(), replies);
-        QCOMPARE(m_text8, (QStringList{"", "ポートオープン", "ポートクローズ"}));
-        QCOMPARE(m_text9Open, QList<QColor>{Green});
-        QCOMPARE(m_text9Close, QList<QColor>{QApplication::palette().color(QPalette::Button)});
+        QCOMPARE(m_portStatusTexts, (QStringList{"", "ポートオープン", "ポートクローズ"}));
+        QCOMPARE(m_openColours, QList<QColor>{Green});
+        QCOMPARE(m_closeColours, QList<QColor>{QApplication::palette().color(QPalette::Button)});
         QCOMPARE(boxes.texts(), QStringList{Done});
         QCOMPARE(boxes.messages().first().caption, QStringLiteral("KLV-90"));
         QVERIFY(!port()->isOpen());
@@ -218,9 +247,10 @@ private slots:
         MessageBoxAnswerer boxes;
         clickDownload();
         waitForEnd();
-        QCOMPARE(m_text8, (QStringList{"", "2", "3", "ポートオープン", "ポートクローズ"}));
-        QCOMPARE(m_text9Open, QList<QColor>{Green});
-        QCOMPARE(text9()->text(), QStringLiteral("Close"));
+        QCOMPARE(m_portStatusTexts,
+                 (QStringList{"", "2", "3", "ポートオープン", "ポートクローズ"}));
+        QCOMPARE(m_openColours, QList<QColor>{Green});
+        QCOMPARE(portStateText()->text(), QStringLiteral("Close"));
         QCOMPARE(silent.received(), QByteArray("HELLO"));
         QVERIFY(silent.isHungUp());
         QCOMPARE(sim.received().size(), 3);
@@ -251,12 +281,12 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(sim.hasLine("-- closed"), Patience);
         if (found) {
             QCOMPARE(sim.received().last(), End);
-            QCOMPARE(m_text8.last(), QStringLiteral("ポートクローズ"));
+            QCOMPARE(m_portStatusTexts.last(), QStringLiteral("ポートクローズ"));
             QCOMPARE(boxes.texts(), QStringList{Done});
         } else {
             QCOMPARE(sim.received(), QStringList{Hello});
-            QCOMPARE(m_text8.last(), NotFound);
-            QVERIFY(m_text9Open.isEmpty());
+            QCOMPARE(m_portStatusTexts.last(), NotFound);
+            QVERIFY(m_openColours.isEmpty());
             QCOMPARE(boxes.texts(), QStringList{});
         }
     }
@@ -267,7 +297,7 @@ private slots:
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<int>("stepCount");
         QTest::addColumn<int>("framesSent");
-        QTest::addColumn<QString>("status"); // the last text of Text8
+        QTest::addColumn<QString>("status"); // the last text of the port status box
         QTest::newRow("OK in pieces") << QStringList{"--split"} << 2 << 2 << "ポートクローズ";
         QTest::newRow("OK and NG together resend")
             << QStringList{"--ng", "1", "--ng-reply", "OKNG"} << 1 << 2 << "ポートクローズ";
@@ -302,7 +332,7 @@ private slots:
         QCOMPARE(received.last() == End, completed);
         QCOMPARE(received.size() - 1 - int(completed), framesSent);
         if (completed) {
-            QCOMPARE(m_text8.last(), status);
+            QCOMPARE(m_portStatusTexts.last(), status);
             QCOMPARE(boxes.texts(), QStringList{Done});
         } else {
             verifyClosedAfterFailure(boxes, status);
@@ -319,13 +349,13 @@ private slots:
         clickDownload();
         QTRY_COMPARE(controller.received(), QByteArray("HELLO"));
 
-        QVERIFY(!command2()->isEnabled());
-        auto *slider = control<QScrollBar>("FlatScrollBar1");
+        QVERIFY(!downloadButton()->isEnabled());
+        auto *slider = control<QScrollBar>("speed1Slider");
         slider->setFocus();
         QTest::keyClick(slider, Qt::Key_PageDown);
-        QCOMPARE(control<QLineEdit>("Text1")->text(), QStringLiteral("11"));
-        QTest::mouseClick(control<QPushButton>("Command8"), Qt::LeftButton);
-        QCOMPARE(m_window->stepTable().StepCount, 0);
+        QCOMPARE(control<QLineEdit>("speed1Text")->text(), QStringLiteral("11"));
+        QTest::mouseClick(control<QPushButton>("clearButton"), Qt::LeftButton);
+        QCOMPARE(m_window->stepTable().count(), 0);
 
         controller.send("WELCOME");
         waitForEnd();
@@ -343,7 +373,7 @@ private slots:
         QTimer exit;
         connect(&exit, &QTimer::timeout, this, [&] {
             if (silent.received() == "HELLO" && m_window->isVisible())
-                QTest::mouseClick(control<QPushButton>("Command3"), Qt::LeftButton);
+                QTest::mouseClick(control<QPushButton>("exitButton"), Qt::LeftButton);
         });
         exit.start(5);
         QTimer watchdog;
@@ -355,7 +385,7 @@ private slots:
         QVERIFY(!m_window->isVisible());
         QVERIFY(!port()->isOpen());
         QVERIFY(silent.isHungUp());
-        QVERIFY(!control<QTimer>("Timer2")->isActive());
+        QVERIFY(!control<QTimer>("replyTimer")->isActive());
         QCOMPARE(next.received(), QByteArray());
     }
 
@@ -367,9 +397,9 @@ private slots:
         QVERIFY(port()->open(sim.path()));
         MessageBoxAnswerer boxes;
         clickDownload();
-        QVERIFY(command2()->isEnabled());
-        QCOMPARE(m_text8, (QStringList{"", "ポートオープン中"}));
-        QCOMPARE(text9()->text(), QStringLiteral("Close"));
+        QVERIFY(downloadButton()->isEnabled());
+        QCOMPARE(m_portStatusTexts, (QStringList{"", "ポートオープン中"}));
+        QCOMPARE(portStateText()->text(), QStringLiteral("Close"));
         QVERIFY(port()->isOpen());
         // A greeting of our own reaches the simulator first: the tool sent nothing before it.
         QVERIFY(port()->write("HELLO"));
@@ -399,7 +429,7 @@ private slots:
         const QString frame = hexBytes(stepFrame(StartupStep));
         if (taken) {
             QCOMPARE(sim.received(), (QStringList{Hello, frame, End}));
-            QCOMPARE(m_text8.last(), Texts::PortClosed);
+            QCOMPARE(m_portStatusTexts.last(), Texts::PortClosed);
             QCOMPARE(boxes.texts(), QStringList{Done});
         } else {
             QCOMPARE(sim.received(), (QStringList{Hello, frame}));
@@ -414,8 +444,8 @@ private slots:
         TestPty controller; // answered by hand, step by step
         openWindow({{1, controller.path()}}, {StartupStep, SecondStep});
         auto *progress = control<QProgressBar>("downloadProgress");
-        const char *const locked[] = {"Command1", "Command7", "Command6", "Command8",
-                                      "Command4", "Command5", "Command9"};
+        const char *const locked[] = {"addButton",  "updateButton", "deleteButton", "clearButton",
+                                      "loadButton", "saveButton",   "printButton"};
         const auto lockedEnabled = [&] {
             QList<bool> enabled;
             for (const char *name : locked)
@@ -435,14 +465,14 @@ private slots:
         const QByteArray first = "HELLO" + stepFrame(StartupStep);
         QTRY_COMPARE(controller.received(), first);
         QCOMPARE(lockedEnabled(), noneEnabled);
-        QVERIFY(!command2()->isEnabled());
+        QVERIFY(!downloadButton()->isEnabled());
         QVERIFY(progress->isVisible());
         QCOMPARE(progress->maximum(), 2);
         QCOMPARE(progress->value(), 0);
-        auto *slider = control<QScrollBar>("FlatScrollBar1");
+        auto *slider = control<QScrollBar>("speed1Slider");
         slider->setFocus();
         QTest::keyClick(slider, Qt::Key_PageDown);
-        QCOMPARE(control<QLineEdit>("Text1")->text(), QStringLiteral("11"));
+        QCOMPARE(control<QLineEdit>("speed1Text")->text(), QStringLiteral("11"));
 
         controller.send("OK");
         QTRY_COMPARE(controller.received(), first + stepFrame(SecondStep));
@@ -480,7 +510,7 @@ private slots:
                 if (titleBar)
                     m_window->close();
                 else
-                    QTest::mouseClick(control<QPushButton>("Command3"), Qt::LeftButton);
+                    QTest::mouseClick(control<QPushButton>("exitButton"), Qt::LeftButton);
                 controller.send("OK"); // too late: the port is closed
             }
         });
@@ -495,7 +525,7 @@ private slots:
         QVERIFY(!m_window->isVisible());
         QVERIFY(!port()->isOpen());
         QVERIFY(controller.isHungUp());
-        QVERIFY(!control<QTimer>("Timer2")->isActive());
+        QVERIFY(!control<QTimer>("replyTimer")->isActive());
         QCOMPARE(controller.received(), first);
     }
 
@@ -506,16 +536,16 @@ private slots:
         openWindow({{30, silent.path()}}, {StartupStep});
         MessageBoxAnswerer boxes;
         clickDownload();
-        QVERIFY(!command2()->isEnabled());
+        QVERIFY(!downloadButton()->isEnabled());
         waitForEnd();
         QStringList expected{""};
         for (int n = 2; n <= 31; ++n)
             expected << QString::number(n);
-        QCOMPARE(m_text8, expected << NotFound);
+        QCOMPARE(m_portStatusTexts, expected << NotFound);
         QCOMPARE(silent.received(), QByteArray("HELLO"));
         QVERIFY(silent.isHungUp());
         QVERIFY(!port()->isOpen());
-        QCOMPARE(text9()->text(), QStringLiteral("Close"));
+        QCOMPARE(portStateText()->text(), QStringLiteral("Close"));
         QCOMPARE(boxes.texts(), QStringList{});
     }
 };

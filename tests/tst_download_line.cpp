@@ -13,6 +13,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
+using namespace Klv;
+
 namespace {
 
 // Reads from the link until the text has arrived, or gives up after a generous while.
@@ -232,9 +234,7 @@ private slots:
         TestPty silent2;
         TestPty silent30;
         ControllerSim sim;
-        StepTable table;
-        table[0] = Step{0, 255, 0, 1, 127, 0, 1, 127, 0, 1, 0};
-        table.StepCount = 1;
+        const StepTable table({Step{0, 255, 0, 1, 127, 0, 1, 127, 0, 1, 0}});
         QtSerialLink link;
         SettingsDownload download(
             link, portsAt({{2, silent2.path()}, {4, sim.path()}, {30, silent30.path()}}), table);

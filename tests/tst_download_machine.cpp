@@ -3,10 +3,11 @@
 #include "fakelink.h"
 #include "protocol.h"
 #include "settingsdownload.h"
-#include "testtexts.h"
 
 #include <QSignalSpy>
 #include <QTest>
+
+using namespace Klv;
 
 namespace {
 
@@ -22,10 +23,7 @@ QString device(int number)
 
 StepTable tableOf(const QList<Step> &steps)
 {
-    StepTable table;
-    for (const Step &step : steps)
-        table[table.StepCount++] = step;
-    return table;
+    return StepTable(steps);
 }
 
 } // namespace
@@ -41,15 +39,15 @@ private slots:
         FakeLink link({device(1)});
         const StepTable table = tableOf({First});
         SettingsDownload download(link, device, table);
-        QSignalSpy status(&download, &SettingsDownload::statusChanged);
+        QSignalSpy unanswered(&download, &SettingsDownload::greetingUnanswered);
         QSignalSpy finished(&download, &SettingsDownload::finished);
         download.start();
         QCOMPARE(link.written(), QByteArrayList{"HELLO"});
         link.holdUnannounced("WELCOME");
         QVERIFY(finished.wait(5000));
         QCOMPARE(finished.first().first().value<Outcome>(), Outcome::NotFound);
-        QCOMPARE(status.first().first().toString(), QStringLiteral("2"));
-        QCOMPARE(status.last().first().toString(), Texts::NotFound);
+        QCOMPARE(unanswered.count(), 1);
+        QCOMPARE(unanswered.first().first().toInt(), 1);
         QCOMPARE(link.written(), QByteArrayList{"HELLO"});
         QVERIFY(!link.isOpen());
     }
@@ -92,7 +90,6 @@ private slots:
         FakeLink link({device(1)});
         const StepTable table = tableOf({First, Second});
         SettingsDownload download(link, device, table);
-        QSignalSpy status(&download, &SettingsDownload::statusChanged);
         QSignalSpy finished(&download, &SettingsDownload::finished);
         link.failAfterWrites(writes);
         download.start();
@@ -104,10 +101,44 @@ private slots:
         QTRY_COMPARE(finished.count(), 1);
         QTest::qWait(1200); // longer than any reply wait: no second report may follow
         QCOMPARE(finished.count(), 1);
-        QCOMPARE(finished.first().first().value<Outcome>(), Outcome::NoReply);
-        QCOMPARE(status.last().first().toString(), Texts::NoReply);
+        QCOMPARE(finished.first().first().value<Outcome>(), Outcome::LineFailed);
         QCOMPARE(link.written().size(), writes);
         QVERIFY(!download.isRunning());
+    }
+
+    // Every wait has its own time: the greeting 500 ms, each send of a frame (a resend too) the
+    // full reply wait.
+    void repliesLateButInTime_data()
+    {
+        QTest::addColumn<int>("welcomeAfterMs");
+        QTest::addColumn<int>("ngAfterMs"); // three refusals of the first frame, each this late
+        QTest::addColumn<Outcome>("outcome");
+        QTest::newRow("greeting answered in time, resends each in time")
+            << 200 << 400 << Outcome::Completed;
+        QTest::newRow("greeting answered too late") << 700 << 0 << Outcome::NotFound;
+    }
+    void repliesLateButInTime()
+    {
+        QFETCH(int, welcomeAfterMs);
+        QFETCH(int, ngAfterMs);
+        FakeLink link({device(1)});
+        const StepTable table = tableOf({First});
+        SettingsDownload download(link, device, table);
+        QSignalSpy finished(&download, &SettingsDownload::finished);
+        download.start();
+        QTest::qWait(welcomeAfterMs);
+        link.reply("WELCOME");
+        for (int ng = 0; ng < 3 && !finished.count(); ++ng) {
+            QTRY_COMPARE(link.written().size(), 2 + ng);
+            QTest::qWait(ngAfterMs);
+            link.reply("NG");
+        }
+        if (!finished.count()) {
+            QTRY_COMPARE(link.written().size(), 5);
+            link.reply("OK");
+        }
+        QVERIFY(finished.count() || finished.wait(5000));
+        QTEST(finished.first().first().value<Outcome>(), "outcome");
     }
 
     // Abandoning sends nothing more, reports nothing and closes the port, wherever it stands.

@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QMouseEvent>
 
+using namespace Klv;
+
 using namespace edit;
 
 Q_DECLARE_METATYPE(EditorState)
@@ -17,8 +19,8 @@ namespace {
 
 using Texts::DoubleBit, Texts::SameKey, Texts::Full, Texts::KeyFixed, Texts::OutOfRange;
 
-// Three steps, added as C, A, B so that the sort has work to do: A (KeyData 1) lands in row 2,
-// B (KeyData 2) in row 3, C (KeyData 4) in row 4.
+// Three steps, added as C, A, B so that the sort has work to do: A (keyData 1) lands in row 2,
+// B (keyData 2) in row 3, C (keyData 4) in row 4.
 const EditorState A = editor("HLLLLLL", 0x01 | Wait, {10, 25, 3, 1, 50, 0, 2});
 const EditorState B = editor("LHLLLLL", 0x02 | Inc | Instr2, {20, 90, 0, 30, 70, 4, 1}, 1);
 const EditorState C = editor("LLHLLLL", 0x0C, {255, 100, 255, 255, 0, 255, 255});
@@ -43,7 +45,7 @@ class TestEdit : public QObject
 private slots:
     void init()
     {
-        m_form = new Form1;
+        m_form = new MainWindow;
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form));
         m_ui = new Driver(m_form);
@@ -66,11 +68,12 @@ private slots:
         QTest::addColumn<QList<int>>("keys");
         QTest::addColumn<QString>("wires");
         const EditorState lo = editor("LLLLLLL");
-        QTest::newRow("sorted by KeyData") << QList{editor("HHLLLLL"), editor("HLLLLLL"), lo}
+        QTest::newRow("sorted by keyData") << QList{editor("HHLLLLL"), editor("HLLLLLL"), lo}
                                            << QStringList{} << QList<int>{0, 1, 3} << AllEnabled;
-        QTest::newRow("masked wire 2 locks Option2") << QList{editor("LMLLLLL")} << QStringList{}
-                                                     << QList<int>{0} << QStringLiteral("EDEEEEE");
-        QTest::newRow("masked flag input leaves Option7 enabled, then refuses HI on it")
+        QTest::newRow("masked wire 2 locks its options")
+            << QList{editor("LMLLLLL")} << QStringList{} << QList<int>{0}
+            << QStringLiteral("EDEEEEE");
+        QTest::newRow("masked flag input leaves its options enabled, then refuses HI on it")
             << QList{editor("LLLLLLM"), editor("LHLLLLH")} << QStringList{SameKey} << QList<int>{0}
             << AllEnabled;
         QTest::newRow("same key") << QList{lo, lo} << QStringList{SameKey} << QList<int>{0}
@@ -115,7 +118,7 @@ private slots:
         QCOMPARE(m_ui->keys(), keys);
         QCOMPARE(m_ui->wires(), wires);
         // The editor keeps the last step, ready for the next one.
-        QCOMPARE(m_form->editorState(), steps.last());
+        QCOMPARE(m_form->editor()->state(), steps.last());
         QCOMPARE(m_ui->rowText(keys.size() + 2), EmptyRow);
     }
 
@@ -149,9 +152,9 @@ private slots:
         QFETCH(QString, wires);
         m_ui->add(composed);
         QCOMPARE(m_boxes->texts(), QStringList());
-        QCOMPARE(m_form->stepTable().StepCount, 1);
-        QCOMPARE(m_form->stepTable()[0], stored);
-        QCOMPARE(m_form->workStep(), stored);
+        QCOMPARE(m_form->stepTable().count(), 1);
+        QCOMPARE(m_form->stepTable().slot(0), stored);
+        QCOMPARE(m_form->editor()->workStep(), stored);
         QCOMPARE(m_ui->rowText(2), row);
         QCOMPARE(m_ui->wires(), wires);
     }
@@ -166,11 +169,11 @@ private slots:
                 key[w] = (k >> w) & 1 ? 'H' : 'L';
             m_ui->add(editor(key, Inc, {k + 1, 50, 0, 1, 50, 0, 1}));
             if (k == 63)
-                QCOMPARE(m_form->stepTable().StepCount, 127);
+                QCOMPARE(m_form->stepTable().count(), 127);
             m_ui->add(editor(key, Dec, {k + 1, 50, 0, 1, 50, 0, 1}));
         }
         QCOMPARE(m_boxes->texts(), QStringList());
-        QCOMPARE(m_form->stepTable().StepCount, 128);
+        QCOMPARE(m_form->stepTable().count(), 128);
         QCOMPARE(m_ui->keys().last(), 63);
         QVERIFY(m_ui->rowText(129).startsWith(QStringLiteral("HI|HI|HI|HI|HI|HI|LO|")));
 
@@ -178,20 +181,20 @@ private slots:
         m_ui->add(editor("LLLLLLH", Inc | Dec)); // the double condition is reported first
         m_ui->add(editor("LLLLLLL"));            // a key of the table: same key, not full
         QCOMPARE(m_boxes->texts(), QStringList({Full, DoubleBit, SameKey}));
-        QCOMPARE(m_form->stepTable().StepCount, 128);
+        QCOMPARE(m_form->stepTable().count(), 128);
 
-        QCOMPARE(m_form->grid()->currentRow(), 129);
-        const Step beforeLast = m_form->stepTable()[126];
-        m_ui->press("Command6");
-        QCOMPARE(m_form->stepTable().StepCount, 127);
-        QCOMPARE(m_form->stepTable()[126], beforeLast);
+        QCOMPARE(currentRow(m_form->grid()), 129);
+        const Step beforeLast = m_form->stepTable().slot(126);
+        m_ui->press("deleteButton");
+        QCOMPARE(m_form->stepTable().count(), 127);
+        QCOMPARE(m_form->stepTable().slot(126), beforeLast);
         QCOMPARE(m_ui->rowText(129), EmptyRow);
         QCOMPARE(m_ui->highlightedRows(), QList<int>{129});
-        m_ui->press("Command6"); // the highlighted row is empty now
-        QCOMPARE(m_form->stepTable().StepCount, 127);
+        m_ui->press("deleteButton"); // the highlighted row is empty now
+        QCOMPARE(m_form->stepTable().count(), 127);
         // The room made takes the deleted step's partner condition again.
-        m_ui->add(editor("HHHHHHL", (beforeLast.ControlBits & Inc) ? Dec : Inc));
-        QCOMPARE(m_form->stepTable().StepCount, 128);
+        m_ui->add(editor("HHHHHHL", (beforeLast.controlBits & Inc) ? Dec : Inc));
+        QCOMPARE(m_form->stepTable().count(), 128);
         QCOMPARE(m_boxes->texts().size(), 3);
     }
 
@@ -244,13 +247,13 @@ private slots:
             drag(numbers, numberAt(2), numberAt(4));
 
         QCOMPARE(m_boxes->texts(), QStringList());
-        QCOMPARE(m_form->selectedRow(), selected);
-        QCOMPARE(grid->currentRow(), selected);
+        QCOMPARE(selectedRow(m_form), selected);
+        QCOMPARE(currentRow(grid), selected);
         QCOMPARE(m_ui->highlightedRows(), QList<int>{selected});
-        QCOMPARE(m_form->editorState(), (QList{A, B, C}[selected - 2]));
+        QCOMPARE(m_form->editor()->state(), (QList{A, B, C}[selected - 2]));
         QList<int> remaining = m_ui->keys();
         remaining.removeAt(selected - 2);
-        m_ui->press("Command6");
+        m_ui->press("deleteButton");
         QCOMPARE(m_ui->keys(), remaining);
     }
 
@@ -282,9 +285,9 @@ private slots:
         m_ui->compose(editor("MMMMMMM", 0x0F, {99, 99, 99, 99, 99, 99, 99}));
         m_ui->clickRow(row, column);
         QCOMPARE(m_boxes->texts(), messages);
-        QCOMPARE(m_form->selectedRow(), selected);
-        QCOMPARE(m_form->editorState(), (QList{A, B, C}[selected - 2]));
-        QCOMPARE(m_form->grid()->currentRow(), current);
+        QCOMPARE(selectedRow(m_form), selected);
+        QCOMPARE(m_form->editor()->state(), (QList{A, B, C}[selected - 2]));
+        QCOMPARE(currentRow(m_form->grid()), current);
         QCOMPARE(m_ui->highlightedRows(), QList<int>{current});
         QCOMPARE(m_ui->keys(), QList<int>({1, 2, 4}));
     }
@@ -298,11 +301,11 @@ private slots:
         QTest::newRow("zeros") << Step{} << editor("MMMMMMM", 0, {1, 0, 0, 1, 0, 0, 1});
         QTest::newRow("all LO") << Step{0, 255, 0, 5, 127, 6, 7, 229, 8, 9, 1}
                                 << editor("LLLLLLL", 0, {5, 50, 6, 7, 90, 8, 9}, 1);
-        QTest::newRow("KeyMask 0 hides KeyData") << Step{127, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0}
+        QTest::newRow("keyMask 0 hides keyData") << Step{127, 0, 0, 1, 0, 0, 1, 0, 0, 1, 0}
                                                  << editor("MMMMMMM", 0, {1, 0, 0, 1, 0, 0, 1});
-        QTest::newRow("KeyData 1, KeyMask 187") << Step{1, 187, 0, 1, 2, 0, 1, 253, 0, 1, 0}
+        QTest::newRow("keyData 1, keyMask 187") << Step{1, 187, 0, 1, 2, 0, 1, 253, 0, 1, 0}
                                                 << editor("HLMLLLM", 0, {1, 1, 0, 1, 99, 0, 1});
-        QTest::newRow("every bit, StepFlag 7")
+        QTest::newRow("every bit, stepFlag 7")
             << Step{127, 255, 255, 1, 1, 0, 255, 254, 255, 255, 7}
             << editor("HHHHHHH", 0xFF, {1, 0, 0, 255, 100, 255, 255}, 0);
         QTest::newRow("speeds and repeat count 0") << Step{0, 255, 0, 0, 26, 0, 0, 128, 0, 0, 0}
@@ -317,13 +320,13 @@ private slots:
         m_form->stepModel()->load({stored});
         m_ui->clickRow(2);
         QCOMPARE(m_boxes->texts(), QStringList());
-        QCOMPARE(m_form->editorState(), shown);
-        QCOMPARE(m_form->stepTable()[0], stored); // a stored 0 stays 0
+        QCOMPARE(m_form->editor()->state(), shown);
+        QCOMPARE(m_form->stepTable().slot(0), stored); // a stored 0 stays 0
         Step work = stored;
-        work.Speed1 = qMax<qint16>(work.Speed1, 1);
-        work.Speed2 = qMax<qint16>(work.Speed2, 1);
-        work.RepeatCount = qMax<qint16>(work.RepeatCount, 1);
-        QCOMPARE(m_form->workStep(), work);
+        work.speed1 = qMax<qint16>(work.speed1, 1);
+        work.speed2 = qMax<qint16>(work.speed2, 1);
+        work.repeatCount = qMax<qint16>(work.repeatCount, 1);
+        QCOMPARE(m_form->editor()->workStep(), work);
         QCOMPARE(m_ui->wires(), QStringLiteral("DDDDDDE"));
     }
 
@@ -364,15 +367,15 @@ private slots:
         QFETCH(EditorState, shown);
         addABC();
         m_ui->clickRow(3);
-        QCOMPARE(m_form->editorState(), B);
+        QCOMPARE(m_form->editor()->state(), B);
         m_ui->compose(edited);
-        m_ui->press("Command7");
+        m_ui->press("updateButton");
         QCOMPARE(m_boxes->texts(), messages);
-        QCOMPARE(m_form->stepTable()[1], slot1);
+        QCOMPARE(m_form->stepTable().slot(1), slot1);
         QCOMPARE(m_ui->rowText(3), row3);
-        QCOMPARE(m_form->editorState(), shown);
+        QCOMPARE(m_form->editor()->state(), shown);
         QCOMPARE(m_ui->keys(), QList<int>({1, 2, 4}));
-        QCOMPARE(m_form->selectedRow(), 3);
+        QCOMPARE(selectedRow(m_form), 3);
         QCOMPARE(m_ui->highlightedRows(), QList<int>{3});
     }
 
@@ -385,14 +388,14 @@ private slots:
         const EditorState second = editor("LHLLLLL", Inc | 0x0F, {8, 9, 10, 11, 12, 13, 14}, 1);
         for (const EditorState &e : {first, second}) {
             m_ui->compose(e);
-            m_ui->press("Command7");
+            m_ui->press("updateButton");
         }
         QCOMPARE(m_ui->rowText(3),
                  QStringLiteral("LO|HI|LO|LO|LO|LO|LO|RUN|RUN|RUN|RUN|BIT増||8|9|10|-|-|-|14|ON"));
         m_ui->compose(editor("LLLLLLL", 0, {99, 99, 99, 99, 99, 99, 99}));
-        m_ui->press("Command7");
+        m_ui->press("updateButton");
         QCOMPARE(m_boxes->texts(), QStringList{KeyFixed});
-        QCOMPARE(m_form->editorState(), second);
+        QCOMPARE(m_form->editor()->state(), second);
         QCOMPARE(m_ui->keys(), QList<int>({1, 2, 4}));
     }
 
@@ -401,11 +404,11 @@ private slots:
         m_ui->add(A);
         const EditorState edited = editor("LLLLLLL", Inc | Dec, {5, 5, 5, 5, 5, 5, 5});
         m_ui->compose(edited);
-        m_ui->press("Command7");
+        m_ui->press("updateButton");
         QCOMPARE(m_boxes->texts(), QStringList());
-        QCOMPARE(m_form->stepTable()[0], m_form->workStep());
-        QCOMPARE(m_form->stepTable().StepCount, 1);
-        QCOMPARE(m_form->editorState(), edited);
+        QCOMPARE(m_form->stepTable().slot(0), m_form->editor()->workStep());
+        QCOMPARE(m_form->stepTable().count(), 1);
+        QCOMPARE(m_form->editor()->state(), edited);
     }
 
     // The selected row keeps its number when the steps under it go: Update then compares the
@@ -417,11 +420,11 @@ private slots:
         QTest::addColumn<QList<int>>("keys");
         QTest::addColumn<EditorState>("shown");
         QTest::newRow("after Clear")
-            << 3 << "Command8" << QList<int>{} << editor("MMMMMMM", 0, B.values, 1);
+            << 3 << "clearButton" << QList<int>{} << editor("MMMMMMM", 0, B.values, 1);
         QTest::newRow("after Delete of the selected step")
-            << 3 << "Command6" << QList<int>{1, 4} << editor("LLHLLLL", 0x0C, B.values, 1);
+            << 3 << "deleteButton" << QList<int>{1, 4} << editor("LLHLLLL", 0x0C, B.values, 1);
         QTest::newRow("after Delete of the last step")
-            << 4 << "Command6" << QList<int>{1, 2} << editor("MMMMMMM", 0, C.values);
+            << 4 << "deleteButton" << QList<int>{1, 2} << editor("MMMMMMM", 0, C.values);
     }
     void updateAfterRemoval()
     {
@@ -433,11 +436,11 @@ private slots:
         m_ui->clickRow(row);
         m_ui->press(qPrintable(button));
         const StepTable before = m_form->stepTable();
-        m_ui->press("Command7");
+        m_ui->press("updateButton");
         QCOMPARE(m_boxes->texts(), QStringList{KeyFixed});
         QCOMPARE(m_ui->keys(), keys);
-        QCOMPARE(m_form->editorState(), shown);
-        QVERIFY(m_form->stepTable().entries == before.entries);
+        QCOMPARE(m_form->editor()->state(), shown);
+        QVERIFY(m_form->stepTable() == before);
     }
 
     // Delete acts on the grid's current row: clicks (0: none) each followed by Delete.
@@ -487,11 +490,11 @@ private slots:
         for (int row : clicks) {
             if (row > 0)
                 m_ui->clickRow(row);
-            const EditorState shown = m_form->editorState();
-            const int selected = m_form->selectedRow();
-            m_ui->press("Command6");
-            QCOMPARE(m_form->editorState(), shown);
-            QCOMPARE(m_form->selectedRow(), selected);
+            const EditorState shown = m_form->editor()->state();
+            const int selected = selectedRow(m_form);
+            m_ui->press("deleteButton");
+            QCOMPARE(m_form->editor()->state(), shown);
+            QCOMPARE(selectedRow(m_form), selected);
         }
         QCOMPARE(m_boxes->texts(), messages);
         QCOMPARE(m_ui->keys(), keys);
@@ -500,7 +503,7 @@ private slots:
         QCOMPARE(m_ui->rowText(keys.size() + 2), EmptyRow);
         // The gap is closed by copying down: the slot after the steps holds what the one after
         // it held, never used here.
-        QCOMPARE(m_form->stepTable()[keys.size()], Step{});
+        QCOMPARE(m_form->stepTable().slot(keys.size()), Step{});
     }
 
     void clear_data()
@@ -509,6 +512,8 @@ private slots:
         QTest::addColumn<int>("clickRow");
         QTest::newRow("steps masking wire 2 and the flag input")
             << QList{editor("LMLLLLM"), editor("HMLLLLM", Inc)} << 3;
+        QTest::newRow("a step masking wire 6, the last one that locks")
+            << QList{editor("LLLLLML")} << 2;
         QTest::newRow("empty table") << QList<EditorState>{} << 0;
     }
     void clear()
@@ -520,32 +525,32 @@ private slots:
         if (clickRow)
             m_ui->clickRow(clickRow);
         m_ui->compose(editor("HLHLLLL", 0x05, {4, 4, 4, 4, 4, 4, 4}));
-        const EditorState shown = m_form->editorState();
-        const Step work = m_form->workStep();
-        const int selected = m_form->selectedRow();
+        const EditorState shown = m_form->editor()->state();
+        const Step work = m_form->editor()->workStep();
+        const int selected = selectedRow(m_form);
 
-        m_ui->press("Command8");
+        m_ui->press("clearButton");
         QCOMPARE(m_boxes->texts(), QStringList());
-        QCOMPARE(m_form->stepTable().StepCount, 0);
-        for (const Step &slot : m_form->stepTable().entries)
-            QCOMPARE(slot, Step{});
+        QCOMPARE(m_form->stepTable().count(), 0);
+        for (int slot = 0; slot < StepTable::MaxSteps; ++slot)
+            QCOMPARE(m_form->stepTable().slot(slot), Step{});
         for (int row = 2; row < 130; ++row) {
             QCOMPARE(m_ui->rowText(row), EmptyRow);
             QCOMPARE(m_form->grid()->cellText(row, 0), QString::number(row - 1));
         }
         QCOMPARE(m_form->grid()->cellText(1, 21), QStringLiteral("フラグ"));
-        QCOMPARE(m_form->grid()->currentRow(), 2);
+        QCOMPARE(currentRow(m_form->grid()), 2);
         QCOMPARE(m_ui->highlightedRows(), QList<int>{2});
         QCOMPARE(m_ui->wires(), AllEnabled);
-        QCOMPARE(m_form->editorState(), shown);
-        QCOMPARE(m_form->workStep(), work);
-        QCOMPARE(m_form->selectedRow(), selected);
+        QCOMPARE(m_form->editor()->state(), shown);
+        QCOMPARE(m_form->editor()->workStep(), work);
+        QCOMPARE(selectedRow(m_form), selected);
 
         // Every row is empty now: a click loads the zeros of slot 0.
         m_ui->clickRow(5);
         QCOMPARE(m_boxes->texts(), QStringList{OutOfRange});
-        QCOMPARE(m_form->editorState(), editor("MMMMMMM", 0, {1, 0, 0, 1, 0, 0, 1}));
-        QCOMPARE(m_form->selectedRow(), 2);
+        QCOMPARE(m_form->editor()->state(), editor("MMMMMMM", 0, {1, 0, 0, 1, 0, 0, 1}));
+        QCOMPARE(selectedRow(m_form), 2);
     }
 
     // The highlighted row stays visible when the focus is elsewhere.
@@ -554,7 +559,7 @@ private slots:
         addABC();
         m_form->grid()->scrollToTop();
         m_ui->clickRow(3);
-        QTest::mouseClick(m_ui->control<QCheckBox>("Check2"), Qt::LeftButton);
+        QTest::mouseClick(m_ui->control<QCheckBox>("keyFlagCheck"), Qt::LeftButton);
         QVERIFY(!m_form->grid()->hasFocus());
         const auto painted = [this](int row) {
             StepGrid *grid = m_form->grid();
@@ -566,13 +571,13 @@ private slots:
             m_form->grid()->palette().color(QPalette::Active, QPalette::Highlight);
         QCOMPARE(painted(3), highlight);
         QVERIFY(painted(2) != highlight);
-        m_ui->press("Command8");
+        m_ui->press("clearButton");
         QCOMPARE(painted(2), highlight);
         QVERIFY(painted(3) != highlight);
     }
 
 private:
-    Form1 *m_form = nullptr;
+    MainWindow *m_form = nullptr;
     Driver *m_ui = nullptr;
     MessageBoxAnswerer *m_boxes = nullptr;
 };

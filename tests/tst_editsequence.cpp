@@ -13,6 +13,8 @@
 
 #include <numeric>
 
+using namespace Klv;
+
 using namespace edit;
 
 namespace {
@@ -31,14 +33,14 @@ struct Key
 QList<Key> keysOf(const StepTable &table)
 {
     QList<Key> keys;
-    for (int s = 0; s < table.StepCount; ++s)
-        keys << Key{table[s].KeyData, table[s].KeyMask, table[s].ControlBits & (Inc | Dec)};
+    for (const Step &step : table.steps())
+        keys << Key{step.keyData, step.keyMask, step.controlBits & (Inc | Dec)};
     return keys;
 }
 
 QList<Step> stepsOf(const StepTable &table)
 {
-    return QList<Step>(table.entries.begin(), table.entries.begin() + table.StepCount);
+    return table.toList();
 }
 
 } // namespace
@@ -53,19 +55,19 @@ class TestEditSequence : public QObject
     void verifyInvariants()
     {
         const StepTable &table = m_form->stepTable();
-        const int count = table.StepCount;
+        const int count = table.count();
         QVERIFY(count >= 0 && count <= StepTable::MaxSteps);
         for (int s = 0; s < count; ++s) {
-            const Step &step = table[s];
+            const Step &step = table.slot(s);
             if (s > 0)
-                QVERIFY2(table[s - 1].KeyData <= step.KeyData, "steps out of KeyData order");
-            QCOMPARE(step.KeyMask & 127, table[0].KeyMask & 127); // one common mask
-            QVERIFY((step.ControlBits & (Inc | Dec)) != (Inc | Dec));
+                QVERIFY2(table.slot(s - 1).keyData <= step.keyData, "steps out of keyData order");
+            QCOMPARE(step.keyMask & 127, table.slot(0).keyMask & 127); // one common mask
+            QVERIFY((step.controlBits & (Inc | Dec)) != (Inc | Dec));
             for (int t = s + 1; t < count; ++t) {
-                if (table[t].KeyData != step.KeyData)
+                if (table.slot(t).keyData != step.keyData)
                     continue;
                 // An equal key only for an increase/decrease pair.
-                QCOMPARE((step.ControlBits ^ table[t].ControlBits) & (Inc | Dec), Inc | Dec);
+                QCOMPARE((step.controlBits ^ table.slot(t).controlBits) & (Inc | Dec), Inc | Dec);
             }
         }
 
@@ -74,22 +76,22 @@ class TestEditSequence : public QObject
             const int slot = row - 2;
             for (int c = 1; c < 22; ++c) {
                 const QString expected =
-                    slot < count ? GridText::stepCell(table[slot], c) : QString();
+                    slot < count ? GridText::stepCell(table.slot(slot), c) : QString();
                 QCOMPARE(grid->cellText(row, c), expected);
             }
         }
 
         int masked = 0;
         for (int s = 0; s < count; ++s)
-            masked |= ~table[s].KeyMask;
+            masked |= ~table.slot(s).keyMask;
         QString wires;
         for (int w = 0; w < 6; ++w)
             wires += masked & (1 << w) ? u'D' : u'E';
         QCOMPARE(m_ui->wires(), wires + u'E');
 
-        const int selected = m_form->selectedRow();
+        const int selected = selectedRow(m_form);
         QVERIFY(selected == 0 || (selected >= 2 && selected <= 129));
-        const int current = grid->currentRow();
+        const int current = currentRow(grid);
         QVERIFY(current >= 2 && current <= 129);
         const QList<int> highlighted = m_ui->highlightedRows();
         QVERIFY(highlighted.isEmpty() || highlighted == QList<int>{current});
@@ -105,7 +107,7 @@ class TestEditSequence : public QObject
 private slots:
     void init()
     {
-        m_form = new Form1;
+        m_form = new MainWindow;
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form));
         m_ui = new Driver(m_form);
@@ -155,8 +157,9 @@ private slots:
                 r -= weights[op++];
             return Operation(op);
         };
-        static const char *checks[] = {"Check1_0", "Check1_1", "Check1_2", "Check1_3", "Check2",
-                                       "Check3",   "Check4",   "Check5",   "Check6"};
+        static const char *checks[] = {"port1Check",      "port2Check",       "port3Check",
+                                       "port4Check",      "keyFlagCheck",     "instruction2Check",
+                                       "waitForEndCheck", "bitIncreaseCheck", "bitDecreaseCheck"};
         const int sliderMin[7] = {1, 0, 0, 1, 0, 0, 1};
         const int sliderMax[7] = {255, 100, 255, 255, 100, 255, 255};
         int maxCount = 0;
@@ -167,16 +170,15 @@ private slots:
             const Operation op = pick();
             const StepTable before = m_form->stepTable();
             const int messagesBefore = m_boxes->messages().size();
-            const int currentBefore = m_form->grid()->currentRow();
+            const int currentBefore = currentRow(m_form->grid());
             int clickedRow = -1;
             switch (op) {
             case OptionClick: {
                 const int item =
                     int(random.bounded(100)) < maskPercent ? M : int(random.bounded(2));
-                QTest::mouseClick(
-                    m_ui->control<QRadioButton>(
-                        QStringLiteral("Option%1_%2").arg(random.bounded(1, 8)).arg(item)),
-                    Qt::LeftButton);
+                QTest::mouseClick(m_ui->control<QRadioButton>(
+                                      ControlNames::keyOption(random.bounded(0, 7), item)),
+                                  Qt::LeftButton);
                 continue;
             }
             case CheckClick:
@@ -185,25 +187,25 @@ private slots:
                 continue;
             case SliderMove: {
                 const int n = random.bounded(7);
-                m_ui->control<QScrollBar>(QStringLiteral("FlatScrollBar%1").arg(n + 1))
+                m_ui->control<QScrollBar>(ControlNames::slider(n))
                     ->setValue(random.bounded(sliderMin[n], sliderMax[n] + 1));
                 continue;
             }
             case Add:
-                m_ui->press("Command1");
+                m_ui->press("addButton");
                 break;
             case Update:
-                m_ui->press("Command7");
+                m_ui->press("updateButton");
                 break;
             case Delete:
-                m_ui->press("Command6");
+                m_ui->press("deleteButton");
                 break;
             case Clear:
-                m_ui->press("Command8");
+                m_ui->press("clearButton");
                 break;
             case GridClick:
                 // Mostly on the steps and the rows next to them, where the clicks matter.
-                clickedRow = random.bounded(10) < 8 ? random.bounded(before.StepCount + 4)
+                clickedRow = random.bounded(10) < 8 ? random.bounded(before.count() + 4)
                                                     : random.bounded(130);
                 m_ui->clickRow(clickedRow, random.bounded(22));
                 break;
@@ -218,9 +220,9 @@ private slots:
             QVERIFY(shown <= 1);
             switch (op) {
             case Add:
-                QCOMPARE(after.StepCount, before.StepCount + (shown ? 0 : 1));
-                QVERIFY(shown || before.StepCount < StepTable::MaxSteps);
-                if (shown && before.StepCount < StepTable::MaxSteps)
+                QCOMPARE(after.count(), before.count() + (shown ? 0 : 1));
+                QVERIFY(shown || before.count() < StepTable::MaxSteps);
+                if (shown && before.count() < StepTable::MaxSteps)
                     QVERIFY(m_boxes->texts().last() != Texts::Full);
                 break;
             case Update:
@@ -231,7 +233,7 @@ private slots:
                 // The step of the row that was current goes, the others keep their order.
                 QList<Step> expected = stepsOf(before);
                 const int slot = currentBefore - 2;
-                if (slot < before.StepCount) {
+                if (slot < before.count()) {
                     expected.removeAt(slot);
                     ++deleted;
                 }
@@ -239,21 +241,22 @@ private slots:
                 break;
             }
             case Clear:
-                QCOMPARE(after.StepCount, 0);
+                QCOMPARE(after.count(), 0);
                 break;
             case GridClick: {
                 // A row without a step is refused and row 2 taken instead; header rows too.
-                const bool holdsStep = clickedRow >= 2 && clickedRow < before.StepCount + 2;
-                QCOMPARE(shown, int(clickedRow >= before.StepCount + 2));
-                QCOMPARE(m_form->selectedRow(), holdsStep ? clickedRow : 2);
-                QCOMPARE(m_form->workStep().KeyMask, after[m_form->selectedRow() - 2].KeyMask);
-                QVERIFY(after.entries == before.entries);
+                const bool holdsStep = clickedRow >= 2 && clickedRow < before.count() + 2;
+                QCOMPARE(shown, int(clickedRow >= before.count() + 2));
+                QCOMPARE(selectedRow(m_form), holdsStep ? clickedRow : 2);
+                QCOMPARE(m_form->editor()->workStep().keyMask,
+                         after.slot(selectedRow(m_form) - 2).keyMask);
+                QVERIFY(after == before);
                 break;
             }
             default:
                 break;
             }
-            maxCount = qMax(maxCount, int(after.StepCount));
+            maxCount = qMax(maxCount, int(after.count()));
         }
         qInfo("%d operations, at most %d steps, %d deletes, %d updates, %lld messages", operations,
               maxCount, deleted, updated, qlonglong(m_boxes->messages().size()));
@@ -263,7 +266,7 @@ private slots:
     }
 
 private:
-    Form1 *m_form = nullptr;
+    MainWindow *m_form = nullptr;
     Driver *m_ui = nullptr;
     MessageBoxAnswerer *m_boxes = nullptr;
 };

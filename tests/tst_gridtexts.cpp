@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+using namespace Klv;
+
 namespace {
 
 // The text the grid shows in (row, column) of its own numbering: rows 0 and 1 are the two header
@@ -67,44 +69,44 @@ private slots:
             change(s);
             return s;
         };
-        QTest::newRow("key 5, all tested") << with([](Step &s) { s.KeyData = 5; }) << 1
+        QTest::newRow("key 5, all tested") << with([](Step &s) { s.keyData = 5; }) << 1
                                            << QStringList{"HI", "LO", "HI", "LO", "LO", "LO", "LO"};
         QTest::newRow("key 1, mask 187") << with([](Step &s) {
-            s.KeyData = 1;
-            s.KeyMask = 187;
+            s.keyData = 1;
+            s.keyMask = 187;
         }) << 1 << QStringList{"HI", "LO", "MASK", "LO", "LO", "LO", "MASK"};
         QTest::newRow("mask wins over data") << with([](Step &s) {
-            s.KeyData = 127;
-            s.KeyMask = 128;
+            s.keyData = 127;
+            s.keyMask = 128;
         }) << 1 << QStringList{"MASK", "MASK", "MASK", "MASK", "MASK", "MASK", "MASK"};
         QTest::newRow("ports 1 and 4, wait, no instruction 2") << with([](Step &s) {
-            s.ControlBits = 73;
-            s.Speed2 = 9;
-            s.Level2 = 200;
-            s.Pause2 = 4;
+            s.controlBits = 73;
+            s.speed2 = 9;
+            s.level2 = 200;
+            s.pause2 = 4;
         }) << 8 << QStringList{"RUN", "", "", "RUN", "", "WAIT", "1", "50", "0", "-", "-", "-"};
         QTest::newRow("instruction 2 in force") << with([](Step &s) {
-            s.ControlBits = 128;
-            s.Speed1 = 255;
-            s.Level1 = 229;
-            s.Pause1 = 7;
-            s.Speed2 = 3;
-            s.Level2 = 255;
-            s.Pause2 = 12;
+            s.controlBits = 128;
+            s.speed1 = 255;
+            s.level1 = 229;
+            s.pause1 = 7;
+            s.speed2 = 3;
+            s.level2 = 255;
+            s.pause2 = 12;
         }) << 14 << QStringList{"255", "90", "7", "3", "100", "12"};
         QTest::newRow("brightness 0")
-            << with([](Step &s) { s.Level1 = 0; }) << 15 << QStringList{"0"};
-        QTest::newRow("increase") << with([](Step &s) { s.ControlBits = 32; }) << 12
+            << with([](Step &s) { s.level1 = 0; }) << 15 << QStringList{"0"};
+        QTest::newRow("increase") << with([](Step &s) { s.controlBits = 32; }) << 12
                                   << QStringList{"BIT増"};
-        QTest::newRow("decrease") << with([](Step &s) { s.ControlBits = 16; }) << 12
+        QTest::newRow("decrease") << with([](Step &s) { s.controlBits = 16; }) << 12
                                   << QStringList{"BIT減"};
         QTest::newRow("both conditions show decrease")
-            << with([](Step &s) { s.ControlBits = 48; }) << 12 << QStringList{"BIT減"};
+            << with([](Step &s) { s.controlBits = 48; }) << 12 << QStringList{"BIT減"};
         QTest::newRow("repeat and flag off")
-            << with([](Step &s) { s.RepeatCount = 200; }) << 20 << QStringList{"200", "OFF"};
-        QTest::newRow("flag 1") << with([](Step &s) { s.StepFlag = 1; }) << 21 << QStringList{"ON"};
+            << with([](Step &s) { s.repeatCount = 200; }) << 20 << QStringList{"200", "OFF"};
+        QTest::newRow("flag 1") << with([](Step &s) { s.stepFlag = 1; }) << 21 << QStringList{"ON"};
         QTest::newRow("flag 2 from a file")
-            << with([](Step &s) { s.StepFlag = 2; }) << 21 << QStringList{"ON"};
+            << with([](Step &s) { s.stepFlag = 2; }) << 21 << QStringList{"ON"};
     }
     void stepCells()
     {

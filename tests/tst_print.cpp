@@ -1,4 +1,4 @@
-#include "form1.h"
+#include "mainwindow.h"
 #include "parameterlist.h"
 #include "printlist.h"
 #include "settingsfile.h"
@@ -25,25 +25,26 @@
 
 #include <functional>
 
+using namespace Klv;
+
 namespace {
 
 const QString Notice = "KLV-90: " + Texts::PrintNotice;
 const QString Cancelled = "KLV-90: " + Texts::Cancelled;
 
-// Steps that tell one another apart on paper (step n has Speed1 n), with a little of every cell;
+// Steps that tell one another apart on paper (step n has speed1 n), with a little of every cell;
 // step 4 has both bit conditions, the widest line there is.
 StepTable sampleTable(int count)
 {
-    StepTable table;
-    table.StepCount = qint16(count);
+    QList<Step> steps(count);
     for (int i = 0; i < count; ++i) {
         const int bits = (i % 16) | (i == 3 ? 0x30 : (i % 3) << 4) | (i % 4) << 6;
         const int fields[] = {i / 2, 255 - i % 3, bits, i + 1,     i * 2, i,
                               200,   255,         9,    i % 7 + 1, i % 3};
         for (int f = 0; f < Step::FieldCount; ++f)
-            table[i].setField(f, qint16(fields[f]));
+            steps[i].setField(f, qint16(fields[f]));
     }
-    return table;
+    return StepTable(steps);
 }
 
 QByteArray pdftotext(const QString &pdf, int page, const char *mode)
@@ -191,18 +192,16 @@ class TestPrint : public QObject
     QTemporaryDir m_dir;
     QString pdfPath() const { return m_dir.filePath(QStringLiteral("list.pdf")); }
 
-    // Command9 clicked on a window holding table; printing leaves the table as it was.
+    // 印刷 clicked on a window holding table; printing leaves the table as it was.
     void clickPrint(const StepTable &table)
     {
-        Form1 window;
+        MainWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.stepModel()->load(
-            QList<Step>(table.entries.begin(), table.entries.begin() + table.StepCount));
-        QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("Command9")),
+        window.stepModel()->load(table.toList());
+        QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("printButton")),
                           Qt::LeftButton);
-        QVERIFY(window.stepTable().StepCount == table.StepCount &&
-                window.stepTable().entries == table.entries);
+        QVERIFY(window.stepTable() == table);
     }
 
 private slots:
@@ -268,7 +267,7 @@ private slots:
         QVERIFY(!printParameterList(printer, sampleTable(3)));
     }
 
-    // Through Command9 and the real dialog: its "Print to File (PDF)" entry, or Cancel.
+    // Through 印刷 and the real dialog: its "Print to File (PDF)" entry, or Cancel.
     void printFromWindow_data()
     {
         QTest::addColumn<int>("steps");

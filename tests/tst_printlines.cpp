@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+using namespace Klv;
+
 class TestPrintLines : public QObject
 {
     Q_OBJECT
@@ -25,7 +27,7 @@ private slots:
     {
         QFETCH(int, value);
         QFETCH(QString, text);
-        QCOMPARE(::threeDigitText(value), text);
+        QCOMPARE(Klv::threeDigitText(value), text);
     }
 
     // Each row changes the start-up step and gives the line from character index `from` on.
@@ -46,43 +48,43 @@ private slots:
             QString(6, u' ') + lo.repeated(7) + ports + blank8 + noWait +
                 "001     050     000      " + off2 + "001   OFF ");
         row(
-            "MASK whatever the KeyData bit; HI",
-            [](Step &s) { s.KeyData = 1 | 4 | 64, s.KeyMask = 251; }, 6,
+            "MASK whatever the keyData bit; HI",
+            [](Step &s) { s.keyData = 1 | 4 | 64, s.keyMask = 251; }, 6,
             "HI       LO       MASK     " + lo.repeated(3) + "HI       ");
         row(
-            "ports 1 and 4, wait", [](Step &s) { s.ControlBits = 1 | 8 | 64; }, 69,
+            "ports 1 and 4, wait", [](Step &s) { s.controlBits = 1 | 8 | 64; }, 69,
             "RUN    " + QString(14, u' ') + "RUN    " + blank8 + "WAIT       001");
         row(
-            "bit increase", [](Step &s) { s.ControlBits = 32; }, 97, "BIT増   " + noWait + "001");
+            "bit increase", [](Step &s) { s.controlBits = 32; }, 97, "BIT増   " + noWait + "001");
         row(
-            "bit decrease", [](Step &s) { s.ControlBits = 16; }, 97, "BIT減   " + noWait + "001");
+            "bit decrease", [](Step &s) { s.controlBits = 16; }, 97, "BIT減   " + noWait + "001");
         row(
-            "both bit conditions", [](Step &s) { s.ControlBits = 48; }, 97,
+            "both bit conditions", [](Step &s) { s.controlBits = 48; }, 97,
             "BIT増   BIT減   " + noWait + "001");
         row(
             "instruction 2 off whatever its values",
-            [](Step &s) { s.Speed1 = 5, s.Level1 = 255, s.Speed2 = 200, s.Pause2 = 9; }, 116,
+            [](Step &s) { s.speed1 = 5, s.level1 = 255, s.speed2 = 200, s.pause2 = 9; }, 116,
             "005     100     000      " + off2 + "001   OFF ");
         row(
             "instruction 2 on",
-            [](Step &s) { s.ControlBits = 128, s.Level1 = 128, s.Speed2 = 200, s.Level2 = 0; }, 116,
+            [](Step &s) { s.controlBits = 128, s.level1 = 128, s.speed2 = 200, s.level2 = 0; }, 116,
             "001     050     000      200     000     000     001   OFF ");
         row(
-            "flag 2", [](Step &s) { s.RepeatCount = 255, s.StepFlag = 2; }, 165, "255   ON  ");
+            "flag 2", [](Step &s) { s.repeatCount = 255, s.stepFlag = 2; }, 165, "255   ON  ");
     }
     void stepLine()
     {
         QFETCH(Step, step);
         QFETCH(int, from);
         QFETCH(QString, text);
-        const QString line = ::stepLine(step);
+        const QString line = Klv::stepLine(step);
         QCOMPARE(line.mid(from, text.size()), text);
-        QCOMPARE(displayColumns(line), (step.ControlBits & 48) == 48 ? 183 : 175);
+        QCOMPARE(displayColumns(line), (step.controlBits & 48) == 48 ? 183 : 175);
     }
 
     void pageHeader()
     {
-        const PrintPage header = ::pageHeader(1);
+        const PrintPage header = Klv::pageHeader(1);
         QList<int> points;
         for (const PrintLine &line : header)
             points << line.points;
@@ -91,7 +93,7 @@ private slots:
         QCOMPARE(header[1].text, QString(43, u' ') + "ＫＬＶ－９０設定パラメータリスト");
         QCOMPARE(header[1].text.size(), 59);
         QCOMPARE(header[2].text, QString(169, u' ') + " 1 PAGE");
-        QCOMPARE(::pageHeader(12)[2].text, QString(169, u' ') + " 12 PAGE");
+        QCOMPARE(Klv::pageHeader(12)[2].text, QString(169, u' ') + " 12 PAGE");
         QCOMPARE(header[3].text.size(), 103);
         QVERIFY(header[3].text.startsWith("   ワイヤー ワイヤー "));
         QVERIFY(header[3].text.contains(u"ワイヤー\u3000 ポート ポート"));
@@ -117,18 +119,18 @@ private slots:
     {
         QFETCH(int, steps);
         QFETCH(QList<int>, perPage);
-        StepTable table;
-        table.StepCount = qint16(steps);
+        QList<Step> stepList(steps);
         for (int i = 0; i < steps; ++i)
-            table[i].Speed1 = qint16(i + 1); // tells the steps apart
+            stepList[i].speed1 = qint16(i + 1); // tells the steps apart
+        const StepTable table(stepList);
         const QList<PrintPage> pages = parameterListPages(table);
         QCOMPARE(pages.size(), perPage.size());
         int next = 0;
         for (int p = 0; p < pages.size(); ++p) {
-            QCOMPARE(pages[p].mid(0, 6), ::pageHeader(p + 1));
+            QCOMPARE(pages[p].mid(0, 6), Klv::pageHeader(p + 1));
             QCOMPARE(pages[p].size(), 6 + perPage[p]);
             for (const PrintLine &line : pages[p].mid(6))
-                QCOMPARE(line, (PrintLine{::stepLine(table[next++]), 9}));
+                QCOMPARE(line, (PrintLine{Klv::stepLine(table.at(next++)), 9}));
         }
     }
 };

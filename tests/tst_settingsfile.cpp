@@ -13,6 +13,8 @@
 #include <unistd.h>
 #endif
 
+using namespace Klv;
+
 Q_DECLARE_METATYPE(SettingsFileError)
 
 class TestSettingsFile : public QObject
@@ -22,15 +24,7 @@ class TestSettingsFile : public QObject
     QTemporaryDir m_dir;
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
-    static StepTable tableOf(int count)
-    {
-        StepTable table;
-        table.clear();
-        for (int slot = 0; slot < count; ++slot)
-            table[slot] = stepFor(slot);
-        table.StepCount = qint16(count);
-        return table;
-    }
+    static StepTable tableOf(int count) { return StepTable(stepsFor(count)); }
 
 private slots:
     void savedBytes_data()
@@ -58,26 +52,24 @@ private slots:
         QCOMPARE(bytes.size(), 3 + 11 * steps);
         QCOMPARE(bytes.first(3), QByteArray("\x4B\x4C\x56"));
         for (int slot = 0; slot < steps; ++slot)
-            QCOMPARE(bytes.sliced(3 + 11 * slot, 11), record(table[slot]));
+            QCOMPARE(bytes.sliced(3 + 11 * slot, 11), record(table.at(slot)));
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"saved.zzr"});
     }
 
     // The record order, against the names of the fields.
     void recordOrder()
     {
-        StepTable table = tableOf(0);
-        table[0] = {.KeyData = 1,
-                    .KeyMask = 2,
-                    .ControlBits = 3,
-                    .Speed1 = 4,
-                    .Level1 = 5,
-                    .Pause1 = 6,
-                    .Speed2 = 7,
-                    .Level2 = 8,
-                    .Pause2 = 9,
-                    .RepeatCount = 10,
-                    .StepFlag = 255};
-        table.StepCount = 1;
+        const StepTable table({{.keyData = 1,
+                                .keyMask = 2,
+                                .controlBits = 3,
+                                .speed1 = 4,
+                                .level1 = 5,
+                                .pause1 = 6,
+                                .speed2 = 7,
+                                .level2 = 8,
+                                .pause2 = 9,
+                                .repeatCount = 10,
+                                .stepFlag = 255}});
         QCOMPARE(settingsFileBytes(table), QByteArray("KLV\1\2\3\4\5\6\7\x8\x9\xA\xFF"));
     }
 

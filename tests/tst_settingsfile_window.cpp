@@ -1,8 +1,10 @@
 // Save and Load in the real window, through Qt's own file dialogs answered as a user would:
 // the name entered in the dialog's name field, the "replace?" question answered, Cancel pressed.
-#include "form1.h"
+#include "controlnames.h"
 #include "gridclicks.h"
+#include "mainwindow.h"
 #include "settingsfiletesting.h"
+#include "stepeditor.h"
 #include "stepgrid.h"
 #include "steptablemodel.h"
 #include "teststrings.h"
@@ -28,6 +30,8 @@
 #include <QTimer>
 
 #include <unistd.h>
+
+using namespace Klv;
 
 namespace {
 
@@ -167,8 +171,7 @@ private:
 // Everything of the window that Load may change, to tell that a refused file changed nothing.
 struct WindowState
 {
-    std::array<Step, StepTable::SlotCount> entries;
-    int stepCount;
+    StepTable table;
     QStringList grid;
     EditorState editor;
     QList<bool> optionsEnabled;
@@ -189,7 +192,7 @@ class TestSettingsFileWindow : public QObject
     Q_OBJECT
 
     QTemporaryDir m_home;
-    Form1 *m_window = nullptr;
+    MainWindow *m_window = nullptr;
 
     QPushButton *button(const char *name)
     {
@@ -198,22 +201,17 @@ class TestSettingsFileWindow : public QObject
     void click(const char *name) { QTest::mouseClick(button(name), Qt::LeftButton); }
     QRadioButton *option(int group, int item)
     {
-        return m_window->findChild<QRadioButton *>(
-            QStringLiteral("Option%1_%2").arg(group).arg(item));
+        return m_window->findChild<QRadioButton *>(ControlNames::keyOption(group - 1, item));
     }
     QString file(const QString &name) const { return m_home.filePath(name); }
     QString cell(int row, int column) const { return m_window->grid()->cellText(row, column); }
 
     WindowState state()
     {
-        WindowState s{m_window->stepTable().entries,
-                      m_window->stepTable().StepCount,
-                      {},
-                      m_window->editorState(),
-                      {},
-                      m_window->selectedRow(),
-                      m_window->workStep(),
-                      m_window->grid()->currentRow()};
+        WindowState s{m_window->stepTable(),       {},
+                      m_window->editor()->state(), {},
+                      selectedRow(m_window),       m_window->editor()->workStep(),
+                      currentRow(m_window->grid())};
         for (int row = 2; row <= 129; ++row) {
             for (int column = 1; column <= 21; ++column)
                 s.grid << cell(row, column);
@@ -231,22 +229,22 @@ class TestSettingsFileWindow : public QObject
     {
         EditorState editor;
         editor.key[1] = EditorState::Mask;
-        m_window->setEditorState(editor);
-        click("Command1");
+        m_window->editor()->setState(editor);
+        click("addButton");
         editor.key[0] = EditorState::Hi;
         editor.values[0] = 40;
-        m_window->setEditorState(editor);
-        click("Command1");
+        m_window->editor()->setState(editor);
+        click("addButton");
         editor.key[2] = EditorState::Hi;
         editor.keyFlag = 1;
-        m_window->setEditorState(editor);
-        click("Command1");
+        m_window->editor()->setState(editor);
+        click("addButton");
         clickGridRow(m_window->grid(), 3);
-        QCOMPARE(m_window->stepTable().StepCount, 3);
+        QCOMPARE(m_window->stepTable().count(), 3);
         QVERIFY(!option(2, 0)->isEnabled());
     }
 
-    // Puts steps into the table as a finished program (they must be in KeyData order).
+    // Puts steps into the table as a finished program (they must be in keyData order).
     void setProgram(const QList<Step> &steps) { m_window->stepModel()->load(steps); }
 
 private slots:
@@ -259,7 +257,7 @@ private slots:
     }
     void init()
     {
-        m_window = new Form1;
+        m_window = new MainWindow;
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window));
     }
@@ -273,7 +271,7 @@ private slots:
     void saveEmptyTable()
     {
         DialogAnswerer answerer;
-        click("Command5");
+        click("saveButton");
         QCOMPARE(answerer.messages, QStringList{"KLV-90|" + Texts::NothingToSave});
         QVERIFY(answerer.fileDialogs.isEmpty());
     }
@@ -286,10 +284,10 @@ private slots:
         QTest::addColumn<QString>("presetName");
         QTest::addColumn<QFileDialog::AcceptMode>("acceptMode");
         QTest::addColumn<QFileDialog::FileMode>("fileMode");
-        QTest::newRow("save") << QByteArray("Command5") << "名前を付けて保存"
+        QTest::newRow("save") << QByteArray("saveButton") << "名前を付けて保存"
                               << "すべてのファイル"
                               << "KLV-90.zzr" << QFileDialog::AcceptSave << QFileDialog::AnyFile;
-        QTest::newRow("load") << QByteArray("Command4") << "ファイルの読み込み"
+        QTest::newRow("load") << QByteArray("loadButton") << "ファイルの読み込み"
                               << "KLV設定ファイル"
                               << "klv-90.zzr" << QFileDialog::AcceptOpen
                               << QFileDialog::ExistingFile;
@@ -341,7 +339,7 @@ private slots:
         DialogAnswerer answerer;
         answerer.waitForListing(names);
         answerer.cancel();
-        click("Command5");
+        click("saveButton");
         QCOMPARE(answerer.fileDialogs.size(), 1);
         QCOMPARE(answerer.fileDialogs.first().listed, names);
     }
@@ -353,17 +351,17 @@ private slots:
         const StepTable saved = m_window->stepTable();
         DialogAnswerer answerer;
         answerer.acceptPreset();
-        click("Command5");
+        click("saveButton");
         QVERIFY(QFile::exists(file(QStringLiteral("KLV-90.zzr"))));
-        click("Command8");
-        QCOMPARE(m_window->stepTable().StepCount, 0);
+        click("clearButton");
+        QCOMPARE(m_window->stepTable().count(), 0);
 
         answerer.acceptPreset();
-        click("Command4");
+        click("loadButton");
         QCOMPARE(answerer.fileDialogs.last().presetName, QStringLiteral("KLV-90.zzr"));
         QVERIFY(answerer.messages.isEmpty());
-        QCOMPARE(m_window->stepTable().StepCount, saved.StepCount);
-        QVERIFY(m_window->stepTable().entries == saved.entries);
+        QCOMPARE(m_window->stepTable().count(), saved.count());
+        QVERIFY(m_window->stepTable() == saved);
     }
 
     // Save takes only a folder that exists: its dialog says so and stays open.
@@ -374,7 +372,7 @@ private slots:
         DialogAnswerer answerer;
         answerer.typeName(path);
         answerer.cancel();
-        click("Command5");
+        click("saveButton");
         QCOMPARE(answerer.fileDialogs.size(), 2); // the same dialog, still open after the box
         QCOMPARE(answerer.messages,
                  QStringList{"名前を付けて保存|" + path +
@@ -398,22 +396,22 @@ private slots:
 
         DialogAnswerer answerer;
         answerer.typeName(path);
-        click("Command5");
+        click("saveButton");
         const QByteArray bytes = readAll(path);
         QCOMPARE(bytes.size(), 3 + 11 * steps);
         QVERIFY(bytes.startsWith("\x4B\x4C\x56"));
 
-        click("Command8");
-        QCOMPARE(m_window->stepTable().StepCount, 0);
+        click("clearButton");
+        QCOMPARE(m_window->stepTable().count(), 0);
         answerer.typeName(path);
-        click("Command4");
+        click("loadButton");
 
         QVERIFY(answerer.messages.isEmpty());
         const StepTable &loaded = m_window->stepTable();
-        QCOMPARE(loaded.StepCount, steps);
+        QCOMPARE(loaded.count(), steps);
         for (int slot = 0; slot < steps; ++slot)
-            QCOMPARE(loaded[slot], saved[slot]);
-        QCOMPARE(cell(steps + 1, 14), QString::number(saved[steps - 1].Speed1));
+            QCOMPARE(loaded.at(slot), saved.at(slot));
+        QCOMPARE(cell(steps + 1, 14), QString::number(saved.at(steps - 1).speed1));
     }
 
     void replaceQuestion_data()
@@ -436,7 +434,7 @@ private slots:
         answerer.replyToReplace(replace);
         if (!replace)
             answerer.cancel();
-        click("Command5");
+        click("saveButton");
 
         QCOMPARE(answerer.replaceQuestions.size(), 1);
         QVERIFY(answerer.replaceQuestions[0].contains(QStringLiteral("KLV-90.zzr")));
@@ -450,15 +448,15 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QList<Step>>("table");
         Step a = stepFor(9), b = stepFor(10), c = stepFor(11);
-        a.KeyData = 2;
-        b.KeyData = 2;
-        c.KeyData = 1;
+        a.keyData = 2;
+        b.keyData = 2;
+        c.keyData = 1;
         Step flagged = stepFor(4);
-        flagged.StepFlag = 7;
+        flagged.stepFlag = 7;
         QTest::newRow("magic alone") << QByteArray("KLV") << QList<Step>{};
         QTest::newRow("trailing bytes ignored") << fileOf(stepsFor(2), "0123456789") << stepsFor(2);
-        QTest::newRow("records sorted by KeyData") << fileOf({a, b, c}) << QList<Step>{c, b, a};
-        QTest::newRow("StepFlag 7 kept") << fileOf({flagged}) << QList<Step>{flagged};
+        QTest::newRow("records sorted by keyData") << fileOf({a, b, c}) << QList<Step>{c, b, a};
+        QTest::newRow("stepFlag 7 kept") << fileOf({flagged}) << QList<Step>{flagged};
         QTest::newRow("128 records and ten trailing bytes")
             << fileOf(stepsFor(128), "0123456789") << stepsFor(128);
     }
@@ -469,22 +467,22 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QList<Step>, table);
         composeProgram();
-        const EditorState editor = m_window->editorState();
+        const EditorState editor = m_window->editor()->state();
         const QString path = file(QStringLiteral("in.zzr"));
         QVERIFY(writeAll(path, bytes));
 
         DialogAnswerer answerer;
         answerer.typeName(path);
-        click("Command4");
+        click("loadButton");
 
         QVERIFY(answerer.messages.isEmpty());
         const StepTable &loaded = m_window->stepTable();
-        QCOMPARE(loaded.StepCount, table.size());
-        for (int slot = 0; slot < StepTable::SlotCount; ++slot)
-            QCOMPARE(loaded[slot], slot < table.size() ? table[slot] : Step{});
+        QCOMPARE(loaded.count(), table.size());
+        for (int slot = 0; slot < StepTable::MaxSteps; ++slot)
+            QCOMPARE(loaded.slot(slot), slot < table.size() ? table[slot] : Step{});
         for (int slot = 0; slot < table.size(); ++slot) {
-            QCOMPARE(cell(slot + 2, 14), QString::number(table[slot].Speed1));
-            QCOMPARE(cell(slot + 2, 21), table[slot].StepFlag ? u"ON" : u"OFF");
+            QCOMPARE(cell(slot + 2, 14), QString::number(table[slot].speed1));
+            QCOMPARE(cell(slot + 2, 21), table[slot].stepFlag ? u"ON" : u"OFF");
         }
         for (int row = table.size() + 2; row <= 4; ++row)
             QCOMPARE(cell(row, 1), QString());
@@ -492,7 +490,7 @@ private slots:
             for (int item = 0; item < 3; ++item)
                 QVERIFY(option(group, item)->isEnabled());
         }
-        QCOMPARE(m_window->editorState(), editor);
+        QCOMPARE(m_window->editor()->state(), editor);
     }
 
     void refusedLoad_data()
@@ -530,7 +528,7 @@ private slots:
 
         DialogAnswerer answerer;
         answerer.typeName(path);
-        click("Command4");
+        click("loadButton");
 
         QCOMPARE(answerer.messages, QStringList{message});
         QVERIFY(state() == before);
@@ -558,7 +556,7 @@ private slots:
             answerer.typeName(path);
             answerer.replyToReplace(true);
             const FileSizeLimit limit(old.size());
-            click("Command5");
+            click("saveButton");
         } else if (how == u"readonly") {
             if (geteuid() == 0)
                 QSKIP("root writes into any directory; the disk-full row covers root");
@@ -566,12 +564,12 @@ private slots:
                 QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
             answerer.typeName(path);
             answerer.replyToReplace(true);
-            click("Command5");
+            click("saveButton");
             QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                   QFileDevice::ExeOwner);
         } else {
             answerer.typeName(QStringLiteral("/proc/KLV-90.zzr"));
-            click("Command5");
+            click("saveButton");
         }
 
         QCOMPARE(answerer.messages, QStringList{"KLV-90|" + Texts::NotSaved});

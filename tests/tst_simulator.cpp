@@ -10,6 +10,8 @@
 
 #include <unistd.h>
 
+using namespace Klv;
+
 namespace {
 
 // The id of "nobody", the unprivileged account; the test adds no user of its own.

@@ -1,7 +1,7 @@
 // One tool per user: later starts of the real klv90 hand over to the running window, which is
 // set up here in the test's own process as main sets it up, so the test can look at it.
 #include "controllersim.h"
-#include "form1.h"
+#include "mainwindow.h"
 #include "messageboxes.h"
 #include "settingsfiletesting.h"
 #include "singleinstance.h"
@@ -19,6 +19,8 @@
 #include <QWindow>
 
 #include <memory>
+
+using namespace Klv;
 
 namespace {
 
@@ -42,7 +44,7 @@ class TestSingleInstance : public QObject
     QTemporaryDir m_temp; // the lock and the socket live here
     QTemporaryDir m_files;
     std::unique_ptr<SingleInstance> m_instance;
-    std::unique_ptr<Form1> m_window;
+    std::unique_ptr<MainWindow> m_window;
 
     QString file(const QString &name) const { return m_files.filePath(name); }
 
@@ -51,9 +53,9 @@ class TestSingleInstance : public QObject
     {
         m_instance = std::make_unique<SingleInstance>();
         QVERIFY(m_instance->tryAcquire());
-        m_window = std::make_unique<Form1>();
+        m_window = std::make_unique<MainWindow>();
         connect(m_instance.get(), &SingleInstance::handedOver, m_window.get(),
-                &Form1::takeHandOver);
+                &MainWindow::takeHandOver);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
@@ -140,9 +142,9 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!m_window->isMinimized(), Patience);
         QTRY_VERIFY(activated);
         QTRY_COMPARE(boxes.texts(), messages);
-        QTRY_COMPARE(m_window->stepTable().StepCount, steps);
+        QTRY_COMPARE(m_window->stepTable().count(), steps);
         if (steps == 1)
-            QVERIFY(m_window->stepTable().entries == before.entries);
+            QVERIFY(m_window->stepTable() == before);
     }
 
     // While the running window shows a dialog, the hand-over waits for it to close.
@@ -163,20 +165,20 @@ private slots:
                 startTool(second, {file("program.zzr")});
             } else if (second.state() == QProcess::NotRunning && !secondEnded) {
                 secondEnded = true;
-                stepsWhileDialogOpen = m_window->stepTable().StepCount;
+                stepsWhileDialogOpen = m_window->stepTable().count();
                 QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
             }
         });
         driver.start(20);
         // Save with nothing to save: a message box, left open until the second start has ended.
         QTimer::singleShot(0, this, [this] {
-            QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("Command5")),
+            QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("saveButton")),
                               Qt::LeftButton);
         });
         QTRY_VERIFY_WITH_TIMEOUT(secondEnded, Patience);
         QCOMPARE(second.exitCode(), 0);
         QCOMPARE(stepsWhileDialogOpen, 0);
-        QTRY_COMPARE_WITH_TIMEOUT(m_window->stepTable().StepCount, 3, Patience);
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->stepTable().count(), 3, Patience);
     }
 
     // While a download runs, a hand-over waits for its end.
@@ -185,19 +187,19 @@ private slots:
         if (!pseudoTerminalsAvailable())
             QSKIP("no pseudo-terminals here: is devpts mounted on /dev/pts?");
         TestPty controller; // answered by hand
-        m_window = std::make_unique<Form1>(portsAt({{1, controller.path()}}));
+        m_window = std::make_unique<MainWindow>(portsAt({{1, controller.path()}}));
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         MessageBoxAnswerer boxes;
-        QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("Command2")),
+        QTest::mouseClick(m_window->findChild<QPushButton *>(QStringLiteral("downloadButton")),
                           Qt::LeftButton);
         QTRY_COMPARE(controller.received(), QByteArray("HELLO"));
         m_window->takeHandOver(file("program.zzr"));
-        QCOMPARE(m_window->stepTable().StepCount, 0);
+        QCOMPARE(m_window->stepTable().count(), 0);
         controller.send("WELCOME");
         QTRY_COMPARE(controller.received(), QByteArray("HELLOEND"));
         QTRY_COMPARE(boxes.texts(), QStringList{Texts::Done});
-        QTRY_COMPARE(m_window->stepTable().StepCount, 3);
+        QTRY_COMPARE(m_window->stepTable().count(), 3);
     }
 
     // A running tool killed outright leaves its lock and socket behind; the next start still
@@ -214,7 +216,7 @@ private slots:
 
         becomeFirst();
         runSecondStart({file("program.zzr")});
-        QTRY_COMPARE_WITH_TIMEOUT(m_window->stepTable().StepCount, 3, Patience);
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->stepTable().count(), 3, Patience);
     }
 
     // A settings file dropped on the window opens as Load opens it; anything else is not taken.
@@ -239,7 +241,7 @@ private slots:
         QFETCH(bool, taken);
         QFETCH(int, steps);
         QFETCH(QStringList, messages);
-        m_window = std::make_unique<Form1>();
+        m_window = std::make_unique<MainWindow>();
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         m_window->stepModel()->load({stepFor(50)});
@@ -256,7 +258,7 @@ private slots:
             QApplication::sendEvent(m_window.get(), &drop);
             QVERIFY(drop.isAccepted());
         }
-        QTRY_COMPARE(m_window->stepTable().StepCount, steps);
+        QTRY_COMPARE(m_window->stepTable().count(), steps);
         QTRY_COMPARE(boxes.texts(), messages);
     }
 };

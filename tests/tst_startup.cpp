@@ -1,5 +1,7 @@
-#include "form1.h"
+#include "controlnames.h"
+#include "gridclicks.h"
 #include "japanesefont.h"
+#include "mainwindow.h"
 #include "stepgrid.h"
 
 #include <QApplication>
@@ -12,6 +14,8 @@
 #include <QScrollBar>
 #include <QTest>
 #include <QTimer>
+
+using namespace Klv;
 
 class TestStartup : public QObject
 {
@@ -28,7 +32,7 @@ class TestStartup : public QObject
 private slots:
     void init()
     {
-        m_window = new Form1;
+        m_window = new MainWindow;
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window));
     }
@@ -40,8 +44,8 @@ private slots:
         QCOMPARE(m_window->size(), QSize(948, 560));
         QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
         QVERIFY(!(m_window->windowFlags() & Qt::WindowMinMaxButtonsHint));
-        QCOMPARE(m_window->stepTable().StepCount, 0);
-        QCOMPARE(m_window->selectedRow(), 0);
+        QCOMPARE(m_window->stepTable().count(), 0);
+        QCOMPARE(selectedRow(m_window), 0);
     }
 
     void captions_data()
@@ -49,40 +53,40 @@ private slots:
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
         const char *rows[][2] = {
-            {"Label1", "Klevaro サービスツール"},
-            {"Label11", "キーデータ"},
-            {"Label3", "HI  LO"},
-            {"Label4", "MASK"},
-            {"Label2_0", "ワイヤー１"},
-            {"Label2_5", "ワイヤー６"},
-            {"Label2_6", "フラグ１"},
-            {"Label5", "実行対象ポート"},
-            {"Label6_0", "ドライバー１"},
-            {"Label6_3", "ドライバー４"},
-            {"Label13", "増有効"},
-            {"Label14", "減有効"},
-            {"Label7_0", "調光速度"},
-            {"Label7_1", "目的輝度%"},
-            {"Label7_2", "ポーズ"},
-            {"Label7_5", "ポーズ"},
-            {"Label10", "有効"},
-            {"Label9", "キーフラグ"},
-            {"Label12", "終了待ち"},
-            {"Frame1", "実行命令１"},
-            {"Frame2", "実行命令２"},
-            {"Frame4", "ビット増減判定"},
-            {"Frame5", "繰り返し数"},
-            {"Frame3_0", ""},
-            {"Frame3_6", ""},
-            {"Command1", "命令追加"},
-            {"Command7", "命令更新"},
-            {"Command6", "削除"},
-            {"Command8", "消去"},
-            {"Command4", "読み込み"},
-            {"Command5", "保存"},
-            {"Command9", "印刷"},
-            {"Command3", "終了"},
-            {"Command2", "設定ＤＬＬ"},
+            {"titleLabel", "Klevaro サービスツール"},
+            {"keyDataLabel", "キーデータ"},
+            {"hiLoLabel", "HI  LO"},
+            {"maskLabel", "MASK"},
+            {"wire1Label", "ワイヤー１"},
+            {"wire6Label", "ワイヤー６"},
+            {"flagInputLabel", "フラグ１"},
+            {"targetPortsLabel", "実行対象ポート"},
+            {"port1Label", "ドライバー１"},
+            {"port4Label", "ドライバー４"},
+            {"bitIncreaseLabel", "増有効"},
+            {"bitDecreaseLabel", "減有効"},
+            {"speed1Label", "調光速度"},
+            {"brightness1Label", "目的輝度%"},
+            {"pause1Label", "ポーズ"},
+            {"pause2Label", "ポーズ"},
+            {"instruction2Label", "有効"},
+            {"keyFlagLabel", "キーフラグ"},
+            {"waitForEndLabel", "終了待ち"},
+            {"instruction1Frame", "実行命令１"},
+            {"instruction2Frame", "実行命令２"},
+            {"bitConditionFrame", "ビット増減判定"},
+            {"repeatCountFrame", "繰り返し数"},
+            {"wire1Frame", ""},
+            {"flagInputFrame", ""},
+            {"addButton", "命令追加"},
+            {"updateButton", "命令更新"},
+            {"deleteButton", "削除"},
+            {"clearButton", "消去"},
+            {"loadButton", "読み込み"},
+            {"saveButton", "保存"},
+            {"printButton", "印刷"},
+            {"exitButton", "終了"},
+            {"downloadButton", "設定ＤＬＬ"},
         };
         for (const auto &row : rows)
             QTest::newRow(row[0]) << QString::fromUtf8(row[0]) << QString::fromUtf8(row[1]);
@@ -110,7 +114,7 @@ private slots:
     {
         for (int g = 1; g <= 7; ++g) {
             for (int i = 0; i < 3; ++i) {
-                auto *item = control<QRadioButton>(QStringLiteral("Option%1_%2").arg(g).arg(i));
+                auto *item = control<QRadioButton>(ControlNames::keyOption(g - 1, i));
                 QCOMPARE(item->isChecked(), i == 1);
                 QVERIFY(item->isEnabled());
                 QVERIFY(item->text().isEmpty());
@@ -120,8 +124,9 @@ private slots:
 
     void checkBoxesStartClear()
     {
-        QStringList names{"Check1_0", "Check1_1", "Check1_2", "Check1_3", "Check2",
-                          "Check3",   "Check4",   "Check5",   "Check6"};
+        QStringList names{"port1Check",      "port2Check",       "port3Check",
+                          "port4Check",      "keyFlagCheck",     "instruction2Check",
+                          "waitForEndCheck", "bitIncreaseCheck", "bitDecreaseCheck"};
         for (const QString &name : names) {
             auto *box = control<QCheckBox>(name);
             QCOMPARE(box->checkState(), Qt::Unchecked);
@@ -146,8 +151,8 @@ private slots:
         QFETCH(int, minimum);
         QFETCH(int, maximum);
         QFETCH(int, start);
-        auto *slider = control<QScrollBar>(QStringLiteral("FlatScrollBar%1").arg(n));
-        auto *text = control<QLineEdit>(QStringLiteral("Text%1").arg(n));
+        auto *slider = control<QScrollBar>(ControlNames::slider(n - 1));
+        auto *text = control<QLineEdit>(ControlNames::valueText(n - 1));
         QCOMPARE(slider->orientation(), Qt::Vertical);
         QVERIFY(!slider->invertedAppearance()); // minimum at the top
         QCOMPARE(slider->minimum(), minimum);
@@ -177,28 +182,28 @@ private slots:
 
     void brightnessSliderTo73()
     {
-        control<QScrollBar>("FlatScrollBar2")->setValue(73);
-        QCOMPARE(control<QLineEdit>("Text2")->text(), QStringLiteral("73"));
+        control<QScrollBar>("brightness1Slider")->setValue(73);
+        QCOMPARE(control<QLineEdit>("brightness1Text")->text(), QStringLiteral("73"));
     }
 
     void statusLine()
     {
-        auto *text8 = control<QLineEdit>("Text8");
-        auto *text9 = control<QLineEdit>("Text9");
+        auto *text8 = control<QLineEdit>("portStatusText");
+        auto *text9 = control<QLineEdit>("portStateText");
         QCOMPARE(text8->text(), QStringLiteral("ポートクローズ"));
         QCOMPARE(text9->text(), QStringLiteral("Close"));
         QCOMPARE(text9->palette().color(QPalette::Base),
                  QApplication::palette().color(QPalette::Button));
         QVERIFY(text8->alignment() & Qt::AlignHCenter);
-        auto *timer = control<QTimer>("Timer2");
+        auto *timer = control<QTimer>("replyTimer");
         QVERIFY(!timer->isActive());
         QCOMPARE(timer->interval(), 100);
-        QVERIFY(control<QPushButton>("Command2")->isEnabled());
+        QVERIFY(control<QPushButton>("downloadButton")->isEnabled());
     }
 
     void grid()
     {
-        StepGrid *grid = control<StepGrid>("MSFlexGrid1");
+        StepGrid *grid = control<StepGrid>("stepGrid");
         QCOMPARE(grid->cellText(0, 1), QStringLiteral("ワイヤー"));
         QCOMPARE(grid->cellText(1, 7), QStringLiteral("フラグ"));
         QCOMPARE(grid->cellText(1, 20), QStringLiteral("回数"));
@@ -207,7 +212,7 @@ private slots:
             for (int c = 1; c < 22; ++c)
                 QVERIFY(grid->cellText(r, c).isEmpty());
         }
-        QCOMPARE(grid->currentRow(), 129);
+        QCOMPARE(currentRow(grid), 129);
         QCOMPARE(grid->currentIndex().column(), 20);
         QCOMPARE(grid->rowAt(0), 0); // opens on step 1, not on the current row
         // Headers and numbers stay while the rows scroll, and all 22 columns fit the width.
@@ -221,7 +226,7 @@ private slots:
     {
         // The window's face is a fixed-pitch Japanese one: a full-width character takes exactly
         // two half-width columns, and every caption fits its control.
-        auto *label = control<QLabel>("Label2_0");
+        auto *label = control<QLabel>("wire1Label");
         QCOMPARE(label->font().family(), japaneseFixedFamily());
         const QFontMetricsF metrics(label->font());
         QVERIFY(metrics.inFontUcs4(0x30EF)); // ワ
@@ -249,12 +254,12 @@ private slots:
 
     void exitClosesTheWindow()
     {
-        QTest::mouseClick(control<QPushButton>("Command3"), Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>("exitButton"), Qt::LeftButton);
         QVERIFY(!m_window->isVisible());
     }
 
 private:
-    Form1 *m_window = nullptr;
+    MainWindow *m_window = nullptr;
 };
 
 QTEST_MAIN(TestStartup)

@@ -1,9 +1,12 @@
-#include "editops.h"
 #include "editorstate.h"
 #include "steprules.h"
+#include "steptablemodel.h"
 #include "teststrings.h"
 
+#include <QSignalSpy>
 #include <QTest>
+
+using namespace Klv;
 
 Q_DECLARE_METATYPE(EditorState)
 Q_DECLARE_METATYPE(StepTable)
@@ -13,19 +16,16 @@ namespace {
 Step keyed(int keyData, int keyMask, int controlBits = 0, int label = 0)
 {
     Step s;
-    s.KeyData = qint16(keyData);
-    s.KeyMask = qint16(keyMask);
-    s.ControlBits = qint16(controlBits);
-    s.Speed1 = qint16(label); // tells steps with equal keys apart
+    s.keyData = qint16(keyData);
+    s.keyMask = qint16(keyMask);
+    s.controlBits = qint16(controlBits);
+    s.speed1 = qint16(label); // tells steps with equal keys apart
     return s;
 }
 
 StepTable tableOf(std::initializer_list<Step> steps)
 {
-    StepTable table;
-    for (const Step &s : steps)
-        table[table.StepCount++] = s;
-    return table;
+    return StepTable(QList<Step>(steps));
 }
 
 EditorState keys(std::array<int, 7> key)
@@ -56,7 +56,7 @@ private slots:
     {
         QFETCH(double, percent);
         QFETCH(int, level);
-        QCOMPARE(::percentToLevel(percent), level);
+        QCOMPARE(Klv::percentToLevel(percent), level);
     }
 
     void levelToPercent_data()
@@ -72,13 +72,13 @@ private slots:
     {
         QFETCH(int, level);
         QFETCH(int, percent);
-        QCOMPARE(::levelToPercent(level), percent);
+        QCOMPARE(Klv::levelToPercent(level), percent);
     }
 
     void everyPercentComesBack()
     {
         for (int p = 0; p <= 100; ++p)
-            QCOMPARE(::levelToPercent(::percentToLevel(p)), p);
+            QCOMPARE(Klv::levelToPercent(Klv::percentToLevel(p)), p);
     }
 
     void encodeKey_data()
@@ -96,8 +96,8 @@ private slots:
     {
         QFETCH(EditorState, editor);
         const Step step = encodeStep(editor);
-        QTEST(int(step.KeyData), "keyData");
-        QTEST(int(step.KeyMask), "keyMask");
+        QTEST(int(step.keyData), "keyData");
+        QTEST(int(step.keyMask), "keyMask");
     }
 
     void encodeControlBits_data()
@@ -130,8 +130,8 @@ private slots:
     {
         QFETCH(EditorState, editor);
         const Step step = encodeStep(editor);
-        QTEST(int(step.ControlBits), "controlBits");
-        QTEST(int(step.StepFlag), "stepFlag");
+        QTEST(int(step.controlBits), "controlBits");
+        QTEST(int(step.stepFlag), "stepFlag");
     }
 
     void encodeValues()
@@ -164,12 +164,13 @@ private slots:
         EditorState zeroEditor = keys({M, M, M, M, M, M, M});
         zeroEditor.values = {1, 0, 0, 1, 0, 0, 1};
         Step zerosAfter{};
-        zerosAfter.Speed1 = zerosAfter.Speed2 = zerosAfter.RepeatCount = 1;
+        zerosAfter.speed1 = zerosAfter.speed2 = zerosAfter.repeatCount = 1;
         QTest::newRow("zero speeds and count shown as 1") << zeros << zeroEditor << zerosAfter;
 
         Step flag7 = lo;
-        flag7.StepFlag = 7;
-        QTest::newRow("flag other than 1 leaves Check2 clear") << flag7 << EditorState{} << flag7;
+        flag7.stepFlag = 7;
+        QTest::newRow("flag other than 1 leaves the key flag box clear")
+            << flag7 << EditorState{} << flag7;
 
         Step full{5, 187, 0xFF, 200, 229, 7, 9, 26, 3, 4, 1};
         EditorState fullEditor = keys({H, L, M, L, L, L, M});
@@ -206,16 +207,16 @@ private slots:
     {
         QFETCH(QList<int>, keys);
         QFETCH(QList<int>, labels);
-        StepTable table;
+        QList<Step> steps;
         for (int i = 0; i < keys.size(); ++i)
-            table[table.StepCount++] = keyed(keys[i], 255, 0, labels[i]);
-        table[keys.size()] = keyed(0, 0, 0, 99); // past the steps: never moved
-        sortStepTable(table);
+            steps << keyed(keys[i], 255, 0, labels[i]);
+        steps << keyed(0, 0, 0, 99); // past the steps: never moved
+        sortSteps(std::span(steps).first(keys.size()));
         QList<int> result;
-        for (int i = 0; i < table.StepCount; ++i)
-            result << table[i].Speed1;
+        for (int i = 0; i < keys.size(); ++i)
+            result << steps[i].speed1;
         QTEST(result, "expectedLabels");
-        QCOMPARE(table[keys.size()].Speed1, 99);
+        QCOMPARE(steps.last().speed1, 99);
     }
 
     void sameKey_data()
@@ -258,26 +259,55 @@ private slots:
 
     void maskedInputs()
     {
-        StepTable table = tableOf({keyed(0, 251), keyed(0, 123)});
-        QCOMPARE(::maskedInputs(table), 4 | 128);
-        table.StepCount = 1;
-        QCOMPARE(::maskedInputs(table), 4);
-        table.StepCount = 0;
-        QCOMPARE(::maskedInputs(table), 0);
+        StepTable table = tableOf({keyed(0, 251), keyed(1, 123)});
+        QCOMPARE(Klv::maskedInputs(table), 4 | 128);
+        QVERIFY(table.removeAt(1));
+        QCOMPARE(Klv::maskedInputs(table), 4);
+        QVERIFY(table.removeAt(0));
+        QCOMPARE(Klv::maskedInputs(table), 0);
     }
 
-    // A table of 129 steps, which no operation makes, still loses the one deleted, and no slot
-    // past the table's 130 is read.
-    void deleteFrom129Steps()
+    // The key Update may not change: keyData, keyMask and the two bit conditions.
+    void keyDiffers_data()
     {
-        StepTable table;
-        for (int s = 0; s < 129; ++s)
-            table[s] = Step{qint16(qMin(s, 127)), 255, 0, qint16(s), 0, 0, 0, 0, 0, 0, 0};
-        table.StepCount = 129;
-        QVERIFY(deleteStep(table, 0));
-        QCOMPARE(table.StepCount, 128);
-        QCOMPARE(table[0].Speed1, 1);
-        QCOMPARE(table[127].Speed1, 128);
+        QTest::addColumn<Step>("edited");
+        QTest::addColumn<bool>("differs");
+        const int inc = ControlBit::BitIncrease, dec = ControlBit::BitDecrease;
+        QTest::newRow("values, ports, wait and instruction 2 only")
+            << Step{2, 255, qint16(0xCF | inc), 9, 9, 9, 9, 9, 9, 9, 1} << false;
+        QTest::newRow("wire 1 HI") << keyed(3, 255, inc) << true;
+        // keyData stays 2: only the mask tells.
+        QTest::newRow("wire 3 LO to MASK") << keyed(2, 251, inc) << true;
+        QTest::newRow("increase cleared") << keyed(2, 255) << true;
+        QTest::newRow("decrease added") << keyed(2, 255, inc | dec) << true;
+    }
+    void keyDiffers()
+    {
+        QFETCH(Step, edited);
+        QTEST(Klv::keyDiffers(keyed(2, 255, ControlBit::BitIncrease), edited), "differs");
+    }
+
+    // Removing a step leaves the slot after the last one as it was, and the model tells the
+    // views about every row that changed, the one that became empty included.
+    void removeFromFullTable()
+    {
+        QList<Step> steps;
+        for (int s = 0; s < StepTable::MaxSteps; ++s)
+            steps << Step{qint16(s), 255, 0, qint16(s), 0, 0, 0, 0, 0, 0, 0};
+        StepTableModel model;
+        model.load(steps);
+        model.remove(0); // no slot after a full table: the last one is emptied
+        QCOMPARE(model.table().count(), 127);
+        QCOMPARE(model.table().at(0).speed1, 1);
+        QCOMPARE(model.table().slot(127), Step{});
+
+        QSignalSpy changed(&model, &StepTableModel::dataChanged);
+        QVERIFY(model.remove(126));
+        QCOMPARE(model.table().slot(126), Step{}); // what slot 127 held
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(changed.first().at(1).toModelIndex().row(), 126);
+        QVERIFY(!model.remove(126));
+        QCOMPARE(changed.count(), 1);
     }
 };
 

@@ -34,9 +34,9 @@ constexpr int EndQuietMs = 100;
 constexpr int PieceGapMs = 30;
 constexpr int ClosedLinePollMs = 2;
 
-const char *const FieldNames[FieldCount] = {"KeyData", "KeyMask",     "ControlBits", "Speed1",
-                                            "Level1",  "Pause1",      "Speed2",      "Level2",
-                                            "Pause2",  "RepeatCount", "StepFlag"};
+const char *const FieldNames[FieldCount] = {"keyData", "keyMask",     "controlBits", "speed1",
+                                            "level1",  "pause1",      "speed2",      "level2",
+                                            "pause2",  "repeatCount", "stepFlag"};
 
 // The user who ran sudo. Under sudo (which a link under /dev needs) the terminal and the saved
 // program would belong to root, and the user's tool could not open the terminal: they go to
@@ -337,7 +337,7 @@ private:
                 continue;
             }
             // The tool may close and reopen the line faster than the hang-up shows here. A
-            // frame never starts with these texts, as its second byte (KeyMask) has bit 7 set.
+            // frame never starts with these texts, as its second byte (keyMask) has bit 7 set.
             const std::string_view pending = m_pending;
             if (pending.starts_with(Greeting)) {
                 m_receiving = false;

@@ -7,6 +7,8 @@
 #include <QApplication>
 #include <QPrinter>
 
+using namespace Klv;
+
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
@@ -15,27 +17,26 @@ int main(int argc, char *argv[])
         return 2;
     }
     // Wire 6 masked in every step, the other inputs counting up; a little of everything else.
-    StepTable table;
-    table.StepCount = StepTable::MaxSteps;
-    for (int i = 0; i < table.StepCount; ++i) {
-        Step &s = table[i];
-        s.KeyData = qint16(i & 0x5F);
-        s.KeyMask = 255 - 32;
-        s.ControlBits = qint16((1 << (i % 4)) | (i % 3 == 0 ? ControlBit::Port4 : 0) |
+    QList<Step> steps(StepTable::MaxSteps);
+    for (int i = 0; i < StepTable::MaxSteps; ++i) {
+        Step &s = steps[i];
+        s.keyData = qint16(i & 0x5F);
+        s.keyMask = 255 - 32;
+        s.controlBits = qint16((1 << (i % 4)) | (i % 3 == 0 ? ControlBit::Port4 : 0) |
                                (i % 5 == 1 ? ControlBit::BitIncrease : 0) |
                                (i % 5 == 3 ? ControlBit::BitDecrease : 0) |
                                (i % 4 == 2 ? ControlBit::WaitForEnd : 0) |
                                (i % 2 ? ControlBit::Instruction2 : 0));
-        s.Speed1 = qint16(1 + (i * 7) % 255);
-        s.Level1 = percentToLevel((i * 13) % 101);
-        s.Pause1 = qint16((i * 3) % 256);
-        s.Speed2 = qint16(1 + (i * 11) % 255);
-        s.Level2 = percentToLevel(100 - (i * 13) % 101);
-        s.Pause2 = qint16((i * 5) % 256);
-        s.RepeatCount = qint16(1 + i % 10);
-        s.StepFlag = qint16(i % 6 == 0);
+        s.speed1 = qint16(1 + (i * 7) % 255);
+        s.level1 = percentToLevel((i * 13) % 101);
+        s.pause1 = qint16((i * 3) % 256);
+        s.speed2 = qint16(1 + (i * 11) % 255);
+        s.level2 = percentToLevel(100 - (i * 13) % 101);
+        s.pause2 = qint16((i * 5) % 256);
+        s.repeatCount = qint16(1 + i % 10);
+        s.stepFlag = qint16(i % 6 == 0);
     }
-    sortStepTable(table);
+    const StepTable table(steps);
 
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);

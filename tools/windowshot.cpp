@@ -1,8 +1,10 @@
 // Renders the started window to a PNG, for the README: windowshot <file.png>
-#include "form1.h"
+#include "mainwindow.h"
 
 #include <QApplication>
 #include <QTimer>
+
+using namespace Klv;
 
 int main(int argc, char *argv[])
 {
@@ -11,7 +13,7 @@ int main(int argc, char *argv[])
         qWarning("usage: windowshot <file.png>");
         return 2;
     }
-    Form1 window;
+    MainWindow window;
     window.show();
     QTimer::singleShot(300, &window, [&] {
         const bool saved = window.grab().save(QString::fromLocal8Bit(argv[1]));

@@ -1,4 +1,4 @@
-#include "form1.h"
+#include "mainwindow.h"
 #include "singleinstance.h"
 
 #include <QApplication>
@@ -45,8 +45,8 @@ int main(int argc, char *argv[])
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
-    Form1 window;
-    QObject::connect(&instance, &SingleInstance::handedOver, &window, &Form1::takeHandOver);
+    MainWindow window;
+    QObject::connect(&instance, &SingleInstance::handedOver, &window, &MainWindow::takeHandOver);
     window.show();
     if (!file.isEmpty())
         QTimer::singleShot(0, &window, [&window, file] { window.openSettingsFile(file); });

@@ -8,6 +8,8 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
+using Klv::StepTableModel;
+
 namespace {
 
 // Cells are drawn without the focus rectangle around the current cell.

@@ -3,7 +3,9 @@
 #include <QHeaderView>
 #include <QTableView>
 
+namespace Klv {
 class StepTableModel;
+}
 
 // The step numbers: a header whose width the grid gives, so no section's text is measured. A
 // press on a number is a click on that step's row, wherever the button is let go.
@@ -47,9 +49,10 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 };
 
-// The step grid over the step table's model. The grid has its own row numbers: rows 0 and 1 are
-// the two header rows, row r >= 2 shows slot r - 2; column 0 is the step-number column (the
-// vertical header), column c >= 1 the model's column c - 1. Only this widget knows that.
+// The step grid over the step table's model. Outside, it speaks of slots (0..127) and of the
+// grid's columns 1 to 21; its own row numbers, with the two header rows on top, stay inside:
+// rows 0 and 1 are the header rows, row r >= 2 shows slot r - 2, column 0 holds the step
+// numbers (the vertical header) and column c >= 1 the model's column c - 1.
 class StepGrid : public QTableView
 {
     Q_OBJECT
@@ -60,19 +63,17 @@ public:
 
     // Shows the table, with rows of the given height; the 22 columns share the width beside
     // the scroll bar equally.
-    void showTable(StepTableModel *model, int rowHeight);
+    void showTable(Klv::StepTableModel *model, int rowHeight);
 
-    // The slot of the current row (0..127), and the grid row number of it (2..129).
+    // The slot of the current row (0..127).
     int currentSlot() const;
-    int currentRow() const { return currentSlot() + HeaderRows; }
     // Makes (slot, grid column 1..21) the current cell, leaving the selection as it is.
     void setCurrentCell(int slot, int column);
     // Selects columns 1 to 21 of the current row.
     void selectCurrentRow();
-    // The grid's text of cell (row, column), header rows and step numbers included.
+    // The text of cell (row, column) as a technician reads the grid: rows 0 and 1 are the
+    // header rows, row r >= 2 is slot r - 2, and column 0 holds the step numbers.
     QString cellText(int row, int column) const;
-    // The grid row number that shows slot.
-    static int rowOfSlot(int slot) { return slot + HeaderRows; }
 
     TwoRowHeader *twoRowHeader() const { return m_header; }
 

@@ -4,6 +4,8 @@
 
 #include <optional>
 
+using Klv::SettingsDownload;
+
 namespace {
 
 std::optional<CliCommand> commandNamed(const QString &name)

@@ -14,6 +14,8 @@
 
 #include <memory>
 
+using namespace Klv;
+
 namespace {
 
 // The exit status and the message of the download's end.
@@ -49,6 +51,7 @@ int reportEnd(SettingsDownload::Outcome outcome, const DownloadProgress &progres
                 .arg(SettingsDownload::MaxSends));
         return ExitStatus::Refused;
     case SettingsDownload::Outcome::NoReply:
+    case SettingsDownload::Outcome::LineFailed:
     case SettingsDownload::Outcome::AlreadyOpen:
         break;
     }

@@ -4,6 +4,8 @@
 #include "program.h"
 #include "settingsdownload.h"
 
+using namespace Klv;
+
 namespace {
 
 constexpr int BarWidth = 40;
@@ -15,7 +17,8 @@ DownloadProgress::DownloadProgress(SettingsDownload &download, PortDescription p
     : QObject(parent), m_portDescription(std::move(portDescription)), m_drawsBar(drawsBar)
 {
     connect(&download, &SettingsDownload::portGreeted, this, &DownloadProgress::portGreeted);
-    connect(&download, &SettingsDownload::lineChanged, this, &DownloadProgress::lineChanged);
+    connect(&download, &SettingsDownload::controllerFound, this,
+            &DownloadProgress::controllerFound);
     connect(&download, &SettingsDownload::transferStarted, this,
             &DownloadProgress::transferStarted);
     connect(&download, &SettingsDownload::stepsTaken, this, &DownloadProgress::stepTaken);
@@ -29,11 +32,9 @@ void DownloadProgress::portGreeted(int portNumber)
         QStringLiteral("greeting the controller on %1\n").arg(describePort(portNumber)));
 }
 
-void DownloadProgress::lineChanged(bool open)
+void DownloadProgress::controllerFound(int portNumber)
 {
-    if (open)
-        Console::writeErr(
-            QStringLiteral("controller found on %1\n").arg(describePort(m_greetedPort)));
+    Console::writeErr(QStringLiteral("controller found on %1\n").arg(describePort(portNumber)));
 }
 
 void DownloadProgress::transferStarted(int total)

@@ -5,7 +5,9 @@
 
 #include <functional>
 
+namespace Klv {
 class SettingsDownload;
+}
 
 // Reports a download on stderr: where the controller is looked for and found, then the steps
 // taken, as a redrawn bar on a terminal and as one line per step otherwise (a log, a pipe).
@@ -16,8 +18,8 @@ public:
     // How a port number is named in the messages: "port 5 (/dev/ttyUSB0)", "/dev/pts/3".
     using PortDescription = std::function<QString(int portNumber)>;
 
-    DownloadProgress(SettingsDownload &download, PortDescription portDescription, bool drawsBar,
-                     QObject *parent = nullptr);
+    DownloadProgress(Klv::SettingsDownload &download, PortDescription portDescription,
+                     bool drawsBar, QObject *parent = nullptr);
 
     // The port number last greeted; 0 while none has opened.
     int greetedPort() const { return m_greetedPort; }
@@ -28,7 +30,7 @@ public:
 
 private:
     void portGreeted(int portNumber);
-    void lineChanged(bool open);
+    void controllerFound(int portNumber);
     void transferStarted(int total);
     void stepTaken(int taken, int total);
     void finished();

@@ -8,6 +8,8 @@
 
 #include <QPrinter>
 
+using namespace Klv;
+
 int printProgram(const CliArguments &arguments)
 {
     const LoadedProgram program = loadProgram(arguments.file);
@@ -17,7 +19,7 @@ int printProgram(const CliArguments &arguments)
     }
     // The window prints no page of an empty program; a script is better told than left with no
     // file, or with an older one, under the name it asked for.
-    if (program.table.StepCount == 0) {
+    if (program.table.isEmpty()) {
         Console::printError(
             arguments.file +
             QStringLiteral(": no steps, nothing to print; %1 not written").arg(arguments.output));

@@ -1,7 +1,8 @@
 #include "program.h"
 
 #include "settingsfile.h"
-#include "steptablemodel.h"
+
+using namespace Klv;
 
 LoadedProgram loadProgram(const QString &path)
 {
@@ -20,10 +21,8 @@ LoadedProgram loadProgram(const QString &path)
     case SettingsFileError::None:
         break;
     }
-    // The model is the window's table owner: the same load, the same sort.
-    StepTableModel model;
-    model.load(file.steps);
-    program.table = model.table();
+    // The table sorts what it takes, as the window's Load does.
+    program.table = StepTable(file.steps);
     return program;
 }
 

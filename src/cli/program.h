@@ -1,14 +1,14 @@
 #pragma once
 
-#include "step.h"
+#include "steptable.h"
 
 #include <QString>
 
 // A program read from a settings file.
 struct LoadedProgram
 {
-    QString error;   // why the file was refused ("not a settings file", ...); empty if it loaded
-    StepTable table; // as the window's Load leaves it: the file's steps sorted by KeyData
+    QString error; // why the file was refused ("not a settings file", ...); empty if it loaded
+    Klv::StepTable table; // as the window's Load leaves it: the file's steps sorted by keyData
 };
 
 // Reads the settings file at path the way the window's Load does.

@@ -7,6 +7,8 @@
 #include "parameterlist.h"
 #include "program.h"
 
+using namespace Klv;
+
 namespace {
 
 // The parameter list as printed, page after page; the blanks that pad a line's last cell are
@@ -33,10 +35,10 @@ QByteArray csvText(const StepTable &table)
     for (int column = 1; column < GridText::ColumnCount; ++column)
         header << GridText::header(0, column) + GridText::header(1, column);
     QString text = csvRecord(header);
-    for (int slot = 0; slot < table.StepCount; ++slot) {
+    for (const Step &step : table.steps()) {
         QStringList cells;
         for (int column = 1; column < GridText::ColumnCount; ++column)
-            cells << GridText::stepCell(table[slot], column);
+            cells << GridText::stepCell(step, column);
         text += csvRecord(cells);
     }
     return text.toUtf8();
@@ -63,7 +65,7 @@ int checkProgram(const CliArguments &arguments)
         return ExitStatus::Failed;
     }
     Console::writeOut(QStringLiteral("%1: settings file, %2\n")
-                          .arg(arguments.file, stepsText(program.table.StepCount))
+                          .arg(arguments.file, stepsText(program.table.count()))
                           .toUtf8());
     return ExitStatus::Done;
 }

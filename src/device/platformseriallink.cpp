@@ -8,6 +8,8 @@
 #include "qtseriallink.h"
 #endif
 
+namespace Klv {
+
 SerialLink *createPlatformSerialLink(QObject *parent)
 {
 #ifdef Q_OS_WIN
@@ -16,3 +18,5 @@ SerialLink *createPlatformSerialLink(QObject *parent)
     return new QtSerialLink(parent);
 #endif
 }
+
+} // namespace Klv

@@ -1,5 +1,7 @@
 #include "portnames.h"
 
+namespace Klv {
+
 namespace {
 
 // Port numbers 5 to 24 go to USB adapters, in blocks of ten per kind of device.
@@ -26,3 +28,5 @@ QString platformPortName(int portNumber)
     return QStringLiteral("/dev/ttyS%1").arg(portNumber - MoreOnBoardFirst + 4);
 #endif
 }
+
+} // namespace Klv

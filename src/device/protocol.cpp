@@ -1,5 +1,7 @@
 #include "protocol.h"
 
+namespace Klv {
+
 QByteArray stepFrame(const Step &step)
 {
     QByteArray frame(Protocol::FrameSize, '\0');
@@ -13,3 +15,5 @@ QByteArray stepFrame(const Step &step)
     frame[Step::FieldCount] = static_cast<char>(sum % 256);
     return frame;
 }
+
+} // namespace Klv

@@ -2,6 +2,35 @@
 
 #include "protocol.h"
 
+#include <QFileInfo>
+
+namespace Klv {
+
+namespace {
+
+// Qt reports a device the user may not open and one that another program holds both as a
+// permission error; the device's own permissions tell them apart.
+PortOpenError openErrorOf(const QSerialPort &port, const QString &portName)
+{
+    switch (port.error()) {
+    case QSerialPort::NoError:
+        return PortOpenError::None;
+    case QSerialPort::DeviceNotFoundError:
+        return PortOpenError::NotFound;
+    case QSerialPort::PermissionError: {
+        const QFileInfo device(portName.startsWith(u'/') ? portName
+                                                         : QStringLiteral("/dev/") + portName);
+        if (device.exists() && !(device.isReadable() && device.isWritable()))
+            return PortOpenError::PermissionDenied;
+        return PortOpenError::Busy;
+    }
+    default:
+        return PortOpenError::Other;
+    }
+}
+
+} // namespace
+
 QtSerialLink::QtSerialLink(QObject *parent) : SerialLink(parent)
 {
     connect(&m_port, &QSerialPort::readyRead, this, &SerialLink::readyRead);
@@ -11,16 +40,24 @@ QtSerialLink::QtSerialLink(QObject *parent) : SerialLink(parent)
 
 bool QtSerialLink::open(const QString &portName)
 {
-    if (m_port.isOpen())
+    if (m_port.isOpen()) {
+        m_openError = PortOpenError::Busy;
         return false;
+    }
+    m_port.clearError();
     m_port.setPortName(portName);
     m_port.setBaudRate(Protocol::BaudRate);
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
-    if (!m_port.open(QIODevice::ReadWrite))
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        m_openError = openErrorOf(m_port, portName);
+        if (m_openError == PortOpenError::None)
+            m_openError = PortOpenError::Other;
         return false;
+    }
+    m_openError = PortOpenError::None;
     // Qt 6.4 keeps what arrived before the port was opened: a stale reply must never count.
     m_port.clear();
     return true;
@@ -82,3 +119,5 @@ void QtSerialLink::portError(QSerialPort::SerialPortError error)
     m_port.close();
     emit failed();
 }
+
+} // namespace Klv

@@ -4,6 +4,8 @@
 
 #include <QSerialPort>
 
+namespace Klv {
+
 // A serial link over Qt's serial port: a tty device or a pseudo-terminal.
 class QtSerialLink : public SerialLink
 {
@@ -12,6 +14,7 @@ public:
     explicit QtSerialLink(QObject *parent = nullptr);
 
     bool open(const QString &portName) override;
+    PortOpenError openError() const override { return m_openError; }
     bool isOpen() const override;
     bool write(const QByteArray &bytes) override;
     qint64 bytesToWrite() const override;
@@ -26,4 +29,7 @@ private:
     void portError(QSerialPort::SerialPortError error);
 
     QSerialPort m_port;
+    PortOpenError m_openError = PortOpenError::None;
 };
+
+} // namespace Klv

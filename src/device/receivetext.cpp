@@ -1,5 +1,7 @@
 #include "receivetext.h"
 
+namespace Klv {
+
 namespace {
 
 constexpr std::array<QByteArrayView, 3> ReplyTexts{"WELCOME", "OK", "NG"};
@@ -33,3 +35,5 @@ Acknowledgement ReceiveText::acknowledgement() const
         return Acknowledgement::Taken;
     return Acknowledgement::None;
 }
+
+} // namespace Klv

@@ -5,6 +5,8 @@
 
 #include <array>
 
+namespace Klv {
+
 // What the controller answers: "WELCOME" to the greeting, "OK" or "NG" to a frame.
 enum class Reply { Welcome, Ok, Ng };
 
@@ -33,3 +35,5 @@ private:
     QByteArray m_tail;
     std::array<bool, 3> m_seen{};
 };
+
+} // namespace Klv

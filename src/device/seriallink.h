@@ -4,6 +4,17 @@
 #include <QObject>
 #include <QString>
 
+namespace Klv {
+
+// Why a port could not be opened.
+enum class PortOpenError {
+    None,
+    NotFound,         // there is no such device
+    PermissionDenied, // the user may not open the device
+    Busy,             // another program holds the device
+    Other,            // the device did not open or could not be set up for another reason
+};
+
 // The serial line to the controller. Kept this small so that the download runs the same over a
 // real port, a pseudo-terminal or anything else that moves bytes. Nothing in it blocks: bytes
 // arrive as readyRead(), and written bytes leave in the background.
@@ -14,8 +25,11 @@ public:
     using QObject::QObject;
 
     // Opens the device at 9600 baud, 8 data bits, no parity, 1 stop bit, no flow control, and
-    // drops whatever arrived before. False when it does not exist or cannot be opened.
+    // drops whatever arrived before. False when it does not exist or cannot be opened; then
+    // openError() says why.
     virtual bool open(const QString &portName) = 0;
+    // Why the last open() failed; None after one that succeeded.
+    virtual PortOpenError openError() const = 0;
     virtual bool isOpen() const = 0;
     // Queues the bytes for the line. False, with the link closed and failed() emitted, when the
     // device fails.
@@ -36,3 +50,5 @@ signals:
     // Emitted once per failure.
     void failed();
 };
+
+} // namespace Klv

@@ -5,12 +5,14 @@
 
 #include <QTimer>
 
+namespace Klv {
+
 SettingsDownload::SettingsDownload(SerialLink &link, PortMapping portMapping,
                                    const StepTable &table, QObject *parent)
     : QObject(parent), m_link(link), m_portMapping(std::move(portMapping)), m_table(table),
       m_replyTimer(new QTimer(this))
 {
-    m_replyTimer->setObjectName(QStringLiteral("Timer2"));
+    m_replyTimer->setObjectName(QStringLiteral("replyTimer"));
     m_replyTimer->setSingleShot(true);
     m_replyTimer->setInterval(100); // idle; each wait arms it with its own time
     // A coarse timer may fire a little early; the controller has its full time.
@@ -38,7 +40,6 @@ void SettingsDownload::startOnPorts(int firstPort, int lastPort)
     m_replyTimer->stop();
     if (m_link.isOpen()) {
         // Not ours to touch: nothing is sent and the port stays open.
-        emit statusChanged(QStringLiteral("ポートオープン中"));
         emit finished(Outcome::AlreadyOpen);
         return;
     }
@@ -68,10 +69,9 @@ void SettingsDownload::searchFrom(int portNumber)
             emit portGreeted(m_portNumber);
             return;
         }
-        emit statusChanged(QString::number(m_portNumber + 1));
+        emit portUnavailable(m_portNumber, m_link.openError());
     }
     m_phase = Phase::Idle;
-    emit statusChanged(QStringLiteral("KLV-90は見つかりません。"));
     emit finished(Outcome::NotFound);
 }
 
@@ -85,8 +85,7 @@ void SettingsDownload::dataArrived()
             return;
         m_replyTimer->stop();
         m_phase = Phase::Connected;
-        emit lineChanged(true);
-        emit statusChanged(QStringLiteral("ポートオープン"));
+        emit controllerFound(m_portNumber);
         // The window shows the open line before the first frame goes out.
         QMetaObject::invokeMethod(this, &SettingsDownload::transfer, Qt::QueuedConnection);
         return;
@@ -120,7 +119,7 @@ void SettingsDownload::replyOverdue()
     case Phase::Greeting:
         // Whatever arrived with the tick is too late: the next port is tried.
         m_link.close();
-        emit statusChanged(QString::number(m_portNumber + 1));
+        emit greetingUnanswered(m_portNumber);
         searchFrom(m_portNumber + 1);
         return;
     case Phase::Transferring:
@@ -136,7 +135,7 @@ void SettingsDownload::linkFailed()
 {
     // During the greeting a failed port is passed over when its time is up.
     if (isTransferring())
-        end(Outcome::NoReply);
+        end(Outcome::LineFailed);
 }
 
 void SettingsDownload::transfer()
@@ -145,10 +144,9 @@ void SettingsDownload::transfer()
         return;
     m_phase = Phase::Transferring;
     // The count is capped as a guard: the table never holds more steps.
-    const int count = qMin<int>(m_table.StepCount, StepTable::MaxSteps);
-    m_steps = QList<Step>(m_table.entries.begin(), m_table.entries.begin() + count);
+    m_steps = m_table.toList();
     m_stepIndex = 0;
-    emit transferStarted(count);
+    emit transferStarted(int(m_steps.size()));
     sendNextStepOrEnd();
 }
 
@@ -163,7 +161,7 @@ void SettingsDownload::sendNextStepOrEnd()
     m_phase = Phase::Ending;
     m_replyTimer->start(ReplyWaitMs);
     if (!m_link.write(Protocol::endOfDownload()))
-        return end(Outcome::NoReply);
+        return end(Outcome::LineFailed);
     endWritten();
 }
 
@@ -171,7 +169,7 @@ void SettingsDownload::sendFrame()
 {
     ++m_sends;
     if (!m_link.write(stepFrame(m_steps[m_stepIndex])))
-        return end(Outcome::NoReply);
+        return end(Outcome::LineFailed);
     m_received.clear();
     m_replyTimer->start(ReplyWaitMs);
 }
@@ -191,18 +189,7 @@ void SettingsDownload::end(Outcome outcome)
     m_replyTimer->stop();
     m_link.close();
     m_phase = Phase::Idle;
-    switch (outcome) {
-    case Outcome::Completed:
-        emit statusChanged(QStringLiteral("ポートクローズ"));
-        break;
-    case Outcome::Refused:
-        // Short enough for the window's status box; the message box says more.
-        emit statusChanged(QStringLiteral("KLV-90が拒否しました。"));
-        break;
-    default:
-        emit statusChanged(QStringLiteral("KLV-90が応答しません。"));
-        break;
-    }
-    emit lineChanged(false);
     emit finished(outcome);
 }
+
+} // namespace Klv

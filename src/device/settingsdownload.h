@@ -2,29 +2,33 @@
 
 #include "portnames.h"
 #include "receivetext.h"
-#include "step.h"
+#include "seriallink.h"
+#include "steptable.h"
 
 #include <QList>
 #include <QObject>
 
 class QTimer;
-class SerialLink;
+
+namespace Klv {
 
 // Sends the step table to the controller: finds it by its greeting on port numbers 1 to 30,
 // sends one frame per step, each acknowledged, and closes with "END".
 //
 // Everything runs on the event loop, driven by the link's signals and one reply timer, so the
 // program stays responsive throughout. The steps sent are a copy of the table taken when the
-// controller has answered the greeting. Every wait is bounded.
+// controller has answered the greeting. Every wait is bounded. What happens is told as the
+// signals below; the words for it are the front end's.
 class SettingsDownload : public QObject
 {
     Q_OBJECT
 public:
     enum class Outcome {
         Completed,   // every step taken and "END" sent
-        AlreadyOpen, // the port was open before the start; nothing was sent
-        NotFound,    // no controller answered on ports 1 to 30
-        NoReply,     // a frame went unanswered, or the line failed
+        AlreadyOpen, // the link was open before the start; nothing was sent
+        NotFound,    // no controller answered on the ports searched
+        NoReply,     // the controller did not answer a frame in time
+        LineFailed,  // the line failed while steps were sent (a write error, the device gone)
         Refused,     // a frame was refused MaxSends times
     };
     Q_ENUM(Outcome)
@@ -47,8 +51,7 @@ public:
         return m_phase == Phase::Transferring || m_phase == Phase::Ending;
     }
 
-    // Starts a download that searches ports FirstPort to LastPort; progress comes as the signals
-    // below, the end as finished().
+    // Starts a download that searches ports FirstPort to LastPort.
     void start();
     // Starts a download that searches only the port numbers first to last (within FirstPort to
     // LastPort): a caller that knows where the controller is greets no other device.
@@ -58,17 +61,20 @@ public:
     void abandon();
 
 signals:
-    // The port status text: the next port number, or where the download stands.
-    void statusChanged(const QString &text);
+    // Port portNumber could not be opened, for reason; the search goes on with the next one.
+    void portUnavailable(int portNumber, Klv::PortOpenError reason);
     // Port portNumber opened and was greeted; its answer is awaited.
     void portGreeted(int portNumber);
-    // The line to the controller was opened after its greeting, or closed again.
-    void lineChanged(bool open);
-    // The controller answered; total steps are about to be sent.
+    // Port portNumber did not answer the greeting in time and was closed again.
+    void greetingUnanswered(int portNumber);
+    // The controller answered the greeting on port portNumber; the line is open.
+    void controllerFound(int portNumber);
+    // total steps are about to be sent.
     void transferStarted(int total);
     // The controller took another step.
     void stepsTaken(int taken, int total);
-    void finished(SettingsDownload::Outcome outcome);
+    // The download ended; after a controllerFound() the line is closed again.
+    void finished(Klv::SettingsDownload::Outcome outcome);
 
 private:
     enum class Phase { Idle, Greeting, Connected, Transferring, Ending };
@@ -86,7 +92,7 @@ private:
     SerialLink &m_link;
     PortMapping m_portMapping;
     const StepTable &m_table;
-    // Timer2: the greeting's 500 ms, then each frame's reply wait.
+    // The greeting's 500 ms, then each frame's reply wait.
     QTimer *m_replyTimer;
 
     Phase m_phase = Phase::Idle;
@@ -97,3 +103,5 @@ private:
     int m_stepIndex = 0;
     int m_sends = 0; // sends of the current frame
 };
+
+} // namespace Klv

@@ -8,6 +8,28 @@
 #include <string>
 #include <utility>
 
+namespace Klv {
+
+namespace {
+
+// A COM port that another program holds answers "access denied"; Windows has no permissions of
+// its own on COM ports.
+PortOpenError openErrorOf(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return PortOpenError::NotFound;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+        return PortOpenError::Busy;
+    default:
+        return PortOpenError::Other;
+    }
+}
+
+} // namespace
+
 WinSerialLink::WinSerialLink(QObject *parent) : SerialLink(parent)
 {
     m_pollTimer.setInterval(PollIntervalMs);
@@ -29,13 +51,17 @@ QString WinSerialLink::devicePath(const QString &portName)
 
 bool WinSerialLink::open(const QString &portName)
 {
-    if (isOpen())
+    if (isOpen()) {
+        m_openError = PortOpenError::Busy;
         return false;
+    }
     const std::wstring path = devicePath(portName).toStdWString();
     HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE)
+    if (handle == INVALID_HANDLE_VALUE) {
+        m_openError = openErrorOf(GetLastError());
         return false;
+    }
 
     DCB settings{};
     settings.DCBlength = sizeof settings;
@@ -70,8 +96,10 @@ bool WinSerialLink::open(const QString &portName)
         ready && PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_TXABORT);
     if (!ready) {
         CloseHandle(handle);
+        m_openError = PortOpenError::Other;
         return false;
     }
+    m_openError = PortOpenError::None;
     m_handle = handle;
     m_received.clear();
     m_pollTimer.start();
@@ -140,3 +168,5 @@ void WinSerialLink::fail()
     close();
     emit failed();
 }
+
+} // namespace Klv

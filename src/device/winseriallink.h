@@ -4,6 +4,8 @@
 
 #include <QTimer>
 
+namespace Klv {
+
 // A serial link over the Win32 communications API, for COM ports on Windows. Reads never wait:
 // a short timer takes what has arrived while the line is open. A write waits at most
 // WriteWaitMs for the device to take its bytes.
@@ -15,6 +17,7 @@ public:
     ~WinSerialLink() override;
 
     bool open(const QString &portName) override;
+    PortOpenError openError() const override { return m_openError; }
     bool isOpen() const override;
     bool write(const QByteArray &bytes) override;
     // write() returns once the device has taken the bytes: none are left waiting.
@@ -36,6 +39,9 @@ private:
     void fail();
 
     void *m_handle = nullptr; // the open device's HANDLE; null while closed
+    PortOpenError m_openError = PortOpenError::None;
     QByteArray m_received;
     QTimer m_pollTimer;
 };
+
+} // namespace Klv

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QSaveFile>
 
+namespace Klv {
+
 using namespace SettingsFile;
 
 namespace {
@@ -16,10 +18,10 @@ constexpr char Magic[MagicSize] = {'K', 'L', 'V'};
 QByteArray settingsFileBytes(const StepTable &table)
 {
     QByteArray bytes(Magic, MagicSize);
-    bytes.reserve(MagicSize + RecordSize * table.StepCount);
-    for (int slot = 0; slot < table.StepCount; ++slot) {
+    bytes.reserve(MagicSize + RecordSize * table.count());
+    for (const Step &step : table.steps()) {
         for (int i = 0; i < Step::FieldCount; ++i)
-            bytes.append(char(quint8(table[slot].field(i))));
+            bytes.append(char(quint8(step.field(i))));
     }
     return bytes;
 }
@@ -77,3 +79,5 @@ bool writeSettingsFile(const QString &path, const StepTable &table)
     }
     return file.commit();
 }
+
+} // namespace Klv

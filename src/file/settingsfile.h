@@ -1,11 +1,13 @@
 #pragma once
 
-#include "step.h"
+#include "steptable.h"
 
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+
+namespace Klv {
 
 // The settings file (.zzr): the three bytes "KLV", then one 11-byte record per step, each
 // field one byte, in record order. No count, version or checksum: the length gives the steps.
@@ -43,3 +45,5 @@ SettingsFileContents readSettingsFile(const QString &path);
 // Writes the table's steps to path. The old file is replaced only by a complete new one; on
 // failure it is left as it was and false is returned.
 bool writeSettingsFile(const QString &path, const StepTable &table);
+
+} // namespace Klv

@@ -3,6 +3,8 @@
 #include <QFontDatabase>
 #include <QStringList>
 
+namespace Klv {
+
 QString japaneseFixedFamily()
 {
     static const QString family = [] {
@@ -25,3 +27,5 @@ QString japaneseFixedFamily()
     }();
     return family;
 }
+
+} // namespace Klv

@@ -2,6 +2,8 @@
 
 #include "steprules.h"
 
+namespace Klv {
+
 namespace {
 
 // A cell of the given width: text padded with spaces on the right (never cut).
@@ -48,11 +50,11 @@ QString stepLine(const Step &step)
     // Wires 1 to 6, then the flag input.
     for (int bit = 0; bit < 7; ++bit) {
         const int mask = 1 << bit;
-        const char *key = !(step.KeyMask & mask) ? "MASK" : (step.KeyData & mask) ? "HI" : "LO";
+        const char *key = !(step.keyMask & mask) ? "MASK" : (step.keyData & mask) ? "HI" : "LO";
         line += cell(QString::fromLatin1(key), 9);
     }
 
-    const int bits = step.ControlBits;
+    const int bits = step.controlBits;
     for (int port : {ControlBit::Port1, ControlBit::Port2, ControlBit::Port3, ControlBit::Port4})
         line += cell(bits & port ? QStringLiteral("RUN") : QString(), 7);
 
@@ -67,14 +69,14 @@ QString stepLine(const Step &step)
 
     line += cell(bits & ControlBit::WaitForEnd ? QStringLiteral("WAIT") : QString(), 11);
 
-    line += instructionCells(step.Speed1, step.Level1, step.Pause1, 9);
+    line += instructionCells(step.speed1, step.level1, step.pause1, 9);
     if (bits & ControlBit::Instruction2)
-        line += instructionCells(step.Speed2, step.Level2, step.Pause2, 8);
+        line += instructionCells(step.speed2, step.level2, step.pause2, 8);
     else
         line += QStringLiteral(" -      ").repeated(3);
 
-    line += cell(threeDigitText(step.RepeatCount), 6);
-    line += step.StepFlag != 0 ? QStringLiteral("ON  ") : QStringLiteral("OFF ");
+    line += cell(threeDigitText(step.repeatCount), 6);
+    line += step.stepFlag != 0 ? QStringLiteral("ON  ") : QStringLiteral("OFF ");
     return line;
 }
 
@@ -99,10 +101,12 @@ PrintPage pageHeader(int page)
 QList<PrintPage> parameterListPages(const StepTable &table)
 {
     QList<PrintPage> pages;
-    for (int i = 0; i < table.StepCount; ++i) {
+    for (int i = 0; i < table.count(); ++i) {
         if (i % StepsPerPage == 0)
             pages.append(pageHeader(int(pages.size()) + 1));
-        pages.last().append({stepLine(table[i]), 9});
+        pages.last().append({stepLine(table.at(i)), 9});
     }
     return pages;
 }
+
+} // namespace Klv

@@ -1,10 +1,12 @@
 #pragma once
 
-#include "step.h"
+#include "steptable.h"
 
 #include <QList>
 #include <QString>
 #include <QStringView>
+
+namespace Klv {
 
 // The parameter list as text: pages of fixed-column lines for a fixed-pitch face in which a
 // full-width character takes two columns. Pure functions of the table; printlist.h draws them.
@@ -36,3 +38,5 @@ QList<PrintPage> parameterListPages(const StepTable &table);
 
 // Width of text in display columns: a full-width character counts two, any other one.
 int displayColumns(QStringView text);
+
+} // namespace Klv

@@ -11,6 +11,8 @@
 
 #include <algorithm>
 
+namespace Klv {
+
 namespace {
 
 QFont listFont(int points)
@@ -148,3 +150,5 @@ bool printParameterList(QPrinter &printer, const StepTable &table)
     }
     return painter.end() && printer.printerState() != QPrinter::Error && pdfFileComplete(printer);
 }
+
+} // namespace Klv

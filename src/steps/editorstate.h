@@ -4,6 +4,8 @@
 
 #include <array>
 
+namespace Klv {
+
 // What the step editor shows, as plain values: the seven key option groups, the check boxes
 // (in the window's check-box values: 0 clear, 1 checked, 2 greyed) and the seven numbers that
 // the sliders write into their text boxes.
@@ -30,8 +32,8 @@ struct EditorState
 // The key part of a step: the levels the inputs expect, and which inputs are tested.
 struct StepKey
 {
-    qint16 KeyData = 0;
-    qint16 KeyMask = 0;
+    qint16 keyData = 0;
+    qint16 keyMask = 0;
 };
 
 // The key the editor's option groups describe. An input with no option chosen counts as LO.
@@ -46,3 +48,5 @@ Step stepAsShownInEditor(const Step &step);
 
 // What the editor shows for a step.
 EditorState editorForStep(const Step &step);
+
+} // namespace Klv

@@ -4,6 +4,7 @@
 
 #include <array>
 
+namespace Klv {
 namespace GridText {
 
 QString header(int headerRow, int column)
@@ -24,13 +25,13 @@ QString header(int headerRow, int column)
 
 QString stepCell(const Step &step, int column)
 {
-    const int bits = step.ControlBits;
+    const int bits = step.controlBits;
     const bool instruction2 = bits & ControlBit::Instruction2;
     if (column >= 1 && column <= 7) {
         const int bit = 1 << (column - 1);
-        if ((step.KeyMask & bit) == 0)
+        if ((step.keyMask & bit) == 0)
             return QStringLiteral("MASK");
-        return (step.KeyData & bit) ? QStringLiteral("HI") : QStringLiteral("LO");
+        return (step.keyData & bit) ? QStringLiteral("HI") : QStringLiteral("LO");
     }
     if (column >= 8 && column <= 11)
         return (bits & (1 << (column - 8))) ? QStringLiteral("RUN") : QString();
@@ -45,24 +46,26 @@ QString stepCell(const Step &step, int column)
     case 13:
         return (bits & ControlBit::WaitForEnd) ? QStringLiteral("WAIT") : QString();
     case 14:
-        return QString::number(step.Speed1);
+        return QString::number(step.speed1);
     case 15:
-        return QString::number(levelToPercent(step.Level1));
+        return QString::number(levelToPercent(step.level1));
     case 16:
-        return QString::number(step.Pause1);
+        return QString::number(step.pause1);
     case 17:
-        return instruction2 ? QString::number(step.Speed2) : QStringLiteral("-");
+        return instruction2 ? QString::number(step.speed2) : QStringLiteral("-");
     case 18:
-        return instruction2 ? QString::number(levelToPercent(step.Level2)) : QStringLiteral("-");
+        return instruction2 ? QString::number(levelToPercent(step.level2)) : QStringLiteral("-");
     case 19:
-        return instruction2 ? QString::number(step.Pause2) : QStringLiteral("-");
+        return instruction2 ? QString::number(step.pause2) : QStringLiteral("-");
     case 20:
-        return QString::number(step.RepeatCount);
+        return QString::number(step.repeatCount);
     case 21:
-        return step.StepFlag != 0 ? QStringLiteral("ON") : QStringLiteral("OFF");
+        return step.stepFlag != 0 ? QStringLiteral("ON") : QStringLiteral("OFF");
     default:
         return {};
     }
 }
 
 } // namespace GridText
+
+} // namespace Klv

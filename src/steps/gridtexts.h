@@ -4,6 +4,8 @@
 
 #include <QString>
 
+namespace Klv {
+
 // Texts of the step grid: two header lines over the columns, and a step's cells. Column 0 holds
 // the step numbers and columns 1 to 21 the fields of a step.
 namespace GridText {
@@ -15,3 +17,5 @@ QString header(int headerRow, int column);
 // Text of column 1..21 of a step row.
 QString stepCell(const Step &step, int column);
 } // namespace GridText
+
+} // namespace Klv

@@ -4,25 +4,27 @@
 
 #include <array>
 
+namespace Klv {
+
 // One program step: eleven byte values, in the order the settings file and the download use.
 // Each is held as a 16-bit signed integer whose value is meant as a byte.
 struct Step
 {
-    qint16 KeyData = 0;
-    qint16 KeyMask = 0;
-    qint16 ControlBits = 0;
-    qint16 Speed1 = 0;
-    qint16 Level1 = 0;
-    qint16 Pause1 = 0;
-    qint16 Speed2 = 0;
-    qint16 Level2 = 0;
-    qint16 Pause2 = 0;
-    qint16 RepeatCount = 0;
-    qint16 StepFlag = 0;
+    qint16 keyData = 0;     // levels the key expects: bit k - 1 set for input k at HI
+    qint16 keyMask = 0;     // inputs the key tests: bit k - 1 clear for input k at MASK
+    qint16 controlBits = 0; // target ports and step options (ControlBit)
+    qint16 speed1 = 0;      // instruction 1: dimming speed
+    qint16 level1 = 0;      // instruction 1: target brightness, 0..255
+    qint16 pause1 = 0;      // instruction 1: pause
+    qint16 speed2 = 0;      // instruction 2: dimming speed
+    qint16 level2 = 0;      // instruction 2: target brightness, 0..255
+    qint16 pause2 = 0;      // instruction 2: pause
+    qint16 repeatCount = 0;
+    qint16 stepFlag = 0; // the step's key flag
 
     static constexpr int FieldCount = 11;
 
-    // Field i in record order (0 = KeyData ... 10 = StepFlag).
+    // Field i in record order (0 = keyData ... 10 = stepFlag).
     qint16 field(int i) const { return this->*fieldMembers()[i]; }
     void setField(int i, qint16 value) { this->*fieldMembers()[i] = value; }
 
@@ -32,13 +34,13 @@ private:
     using Member = qint16 Step::*;
     static constexpr std::array<Member, FieldCount> fieldMembers()
     {
-        return {&Step::KeyData, &Step::KeyMask,     &Step::ControlBits, &Step::Speed1,
-                &Step::Level1,  &Step::Pause1,      &Step::Speed2,      &Step::Level2,
-                &Step::Pause2,  &Step::RepeatCount, &Step::StepFlag};
+        return {&Step::keyData, &Step::keyMask,     &Step::controlBits, &Step::speed1,
+                &Step::level1,  &Step::pause1,      &Step::speed2,      &Step::level2,
+                &Step::pause2,  &Step::repeatCount, &Step::stepFlag};
     }
 };
 
-// Bits of ControlBits.
+// Bits of controlBits.
 namespace ControlBit {
 constexpr int Port1 = 0x01;
 constexpr int Port2 = 0x02;
@@ -48,25 +50,8 @@ constexpr int BitDecrease = 0x10;
 constexpr int BitIncrease = 0x20;
 constexpr int WaitForEnd = 0x40;
 constexpr int Instruction2 = 0x80;
+// The two bit conditions, which belong to a step's key.
+constexpr int BitConditions = BitIncrease | BitDecrease;
 } // namespace ControlBit
 
-// The program: 130 slots, of which slots 0 to StepCount - 1 hold the steps, sorted by KeyData.
-// Slots 128 and 129 are working space and never hold a counted step.
-struct StepTable
-{
-    static constexpr int SlotCount = 130;
-    static constexpr int MaxSteps = 128;
-
-    std::array<Step, SlotCount> entries{}; // slot i is entries[i]
-    qint16 StepCount = 0;
-
-    // Zeroes every field of every slot and empties the table.
-    void clear()
-    {
-        entries.fill(Step{});
-        StepCount = 0;
-    }
-
-    Step &operator[](int slot) { return entries.at(slot); }
-    const Step &operator[](int slot) const { return entries.at(slot); }
-};
+} // namespace Klv

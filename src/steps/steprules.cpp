@@ -1,7 +1,8 @@
 #include "steprules.h"
 
 #include <cmath>
-#include <utility>
+
+namespace Klv {
 
 qint16 percentToLevel(double percent)
 {
@@ -19,47 +20,55 @@ int levelToPercent(int level)
     return static_cast<int>(std::floor(value));
 }
 
-void sortStepTable(StepTable &table)
-{
-    const int count = table.StepCount;
-    if (count <= 1)
-        return;
-    for (int i = 0; i <= count - 2; ++i) {
-        for (int j = i + 1; j <= count - 1; ++j) {
-            if (table[i].KeyData > table[j].KeyData)
-                std::swap(table[i], table[j]);
-        }
-    }
-}
-
 bool conflictsWithTableKeys(const StepTable &table, const Step &candidate)
 {
-    const int count = table.StepCount;
     int commonMask = 127;
-    for (int s = 0; s < count; ++s)
-        commonMask &= table[s].KeyMask;
+    for (const Step &existing : table.steps())
+        commonMask &= existing.keyMask;
 
-    for (int s = 0; s < count; ++s) {
-        const Step &existing = table[s];
-        if ((existing.KeyData & commonMask) != (candidate.KeyData & commonMask))
+    for (const Step &existing : table.steps()) {
+        if ((existing.keyData & commonMask) != (candidate.keyData & commonMask))
             continue;
-        const bool sameIncrease = (existing.ControlBits & ControlBit::BitIncrease) ==
-                                  (candidate.ControlBits & ControlBit::BitIncrease);
-        const bool sameDecrease = (existing.ControlBits & ControlBit::BitDecrease) ==
-                                  (candidate.ControlBits & ControlBit::BitDecrease);
+        const bool sameIncrease = (existing.controlBits & ControlBit::BitIncrease) ==
+                                  (candidate.controlBits & ControlBit::BitIncrease);
+        const bool sameDecrease = (existing.controlBits & ControlBit::BitDecrease) ==
+                                  (candidate.controlBits & ControlBit::BitDecrease);
         // An equal key is allowed only for an increase/decrease pair.
         if (sameIncrease || sameDecrease)
             return true;
     }
 
     // Every step must test the same inputs.
-    return count > 0 && (candidate.KeyMask & 127) != commonMask;
+    return !table.isEmpty() && (candidate.keyMask & 127) != commonMask;
+}
+
+bool keyDiffers(const Step &stored, const Step &edited)
+{
+    return edited.keyMask != stored.keyMask || edited.keyData != stored.keyData ||
+           (edited.controlBits & ControlBit::BitConditions) !=
+               (stored.controlBits & ControlBit::BitConditions);
 }
 
 int maskedInputs(const StepTable &table)
 {
     int masked = 0;
-    for (int s = 0; s < table.StepCount; ++s)
-        masked |= table[s].KeyMask ^ 255;
+    for (const Step &step : table.steps())
+        masked |= step.keyMask ^ 255;
     return masked;
 }
+
+int maskedWires(const StepTable &table)
+{
+    return maskedInputs(table) & 0x3F;
+}
+
+ClickedStep stepForGridClick(const StepTable &table, std::optional<int> clickedSlot)
+{
+    if (!clickedSlot)
+        return {0, false};
+    if (*clickedSlot >= table.count())
+        return {0, true};
+    return {*clickedSlot, false};
+}
+
+} // namespace Klv

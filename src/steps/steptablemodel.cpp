@@ -3,56 +3,59 @@
 #include "gridtexts.h"
 #include "steprules.h"
 
+namespace Klv {
+
 StepTableModel::StepTableModel(QObject *parent) : QAbstractTableModel(parent) {}
 
-AddResult StepTableModel::add(const Step &candidate)
+AddResult StepTableModel::add(const Step &step)
 {
-    const AddResult result = addStep(m_table, candidate);
-    if (result == AddResult::Added)
-        sortAndShow(m_table.StepCount);
-    return result;
+    if ((step.controlBits & ControlBit::BitConditions) == ControlBit::BitConditions)
+        return AddResult::DoubleBitCondition;
+    if (conflictsWithTableKeys(m_table, step))
+        return AddResult::SameKey;
+    if (!m_table.append(step))
+        return AddResult::TableFull;
+    showChangedRows(m_table.count());
+    return AddResult::Added;
 }
 
-UpdateOutcome StepTableModel::update(int slot, const EditorState &editor, const Step &workStep)
+UpdateResult StepTableModel::update(int slot, const Step &edited)
 {
-    const UpdateOutcome outcome = updateStep(m_table, slot, editor, workStep);
-    if (outcome.result == UpdateResult::Updated)
-        sortAndShow(qMax<int>(m_table.StepCount, slot + 1));
-    return outcome;
+    if ((edited.controlBits & ControlBit::BitConditions) == ControlBit::BitConditions)
+        return UpdateResult::DoubleBitCondition;
+    if (keyDiffers(m_table.slot(slot), edited))
+        return UpdateResult::KeyChanged;
+    m_table.replace(slot, edited);
+    showChangedRows(qMax(m_table.count(), slot + 1));
+    return UpdateResult::Updated;
 }
 
 bool StepTableModel::remove(int slot)
 {
-    if (!deleteStep(m_table, slot))
+    if (!m_table.removeAt(slot))
         return false;
     // The row of the former last step is empty now.
-    sortAndShow(m_table.StepCount + 1);
+    showChangedRows(m_table.count() + 1);
     return true;
 }
 
 void StepTableModel::clear()
 {
-    const int shown = m_table.StepCount;
+    const int shown = m_table.count();
     m_table.clear();
-    sortAndShow(shown);
+    showChangedRows(shown);
 }
 
 void StepTableModel::load(const QList<Step> &steps)
 {
-    const int shown = m_table.StepCount;
-    m_table.clear();
-    const int count = qMin<int>(steps.size(), StepTable::MaxSteps);
-    for (int i = 0; i < count; ++i)
-        m_table[i] = steps[i];
-    m_table.StepCount = qint16(count);
-    sortAndShow(qMax(shown, count));
+    const int shown = m_table.count();
+    m_table.assign(steps);
+    showChangedRows(qMax(shown, m_table.count()));
 }
 
-void StepTableModel::sortAndShow(int changedRows)
+void StepTableModel::showChangedRows(int rows)
 {
-    sortStepTable(m_table);
-    // The row count never changes, so the views keep their current row and highlight.
-    const int rows = qMin(changedRows, rowCount());
+    rows = qMin(rows, rowCount());
     if (rows > 0)
         emit dataChanged(index(0, 0), index(rows - 1, columnCount() - 1), {Qt::DisplayRole});
 }
@@ -73,9 +76,9 @@ QVariant StepTableModel::data(const QModelIndex &index, int role) const
         return {};
     if (role == Qt::TextAlignmentRole)
         return int(Qt::AlignCenter);
-    if (role != Qt::DisplayRole || index.row() >= m_table.StepCount)
+    if (role != Qt::DisplayRole || index.row() >= m_table.count())
         return {};
-    return GridText::stepCell(m_table[index.row()], index.column() + 1);
+    return GridText::stepCell(m_table.at(index.row()), index.column() + 1);
 }
 
 QVariant StepTableModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -94,3 +97,5 @@ QVariant StepTableModel::headerData(int section, Qt::Orientation orientation, in
         return {};
     }
 }
+
+} // namespace Klv

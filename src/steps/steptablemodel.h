@@ -1,13 +1,29 @@
 #pragma once
 
-#include "editops.h"
-#include "step.h"
+#include "steptable.h"
 
 #include <QAbstractTableModel>
 #include <QList>
 
-// The program's step table and its one owner. Every change goes through here: the table is
-// sorted by KeyData afterwards and the views are told which rows changed.
+namespace Klv {
+
+// What Add did; the refusals are checked in the order they are listed.
+enum class AddResult {
+    Added,
+    DoubleBitCondition, // both bit conditions set
+    SameKey,            // the key is in the table already, or other inputs are masked
+    TableFull,          // 128 steps already
+};
+
+// What Update did; the refusals are checked in the order they are listed.
+enum class UpdateResult {
+    Updated,
+    DoubleBitCondition, // both bit conditions set
+    KeyChanged,         // the step would get another key
+};
+
+// The program's step table and its one owner: every change goes through here, follows the
+// table's rules, and tells the views which rows changed.
 //
 // As a model, row r is slot r (128 rows, one per step the table can hold) and column c is
 // grid column c + 1 of the step texts; rows past the last step show empty cells. The step
@@ -22,17 +38,20 @@ public:
     explicit StepTableModel(QObject *parent = nullptr);
 
     const StepTable &table() const { return m_table; }
-    int stepCount() const { return m_table.StepCount; }
 
-    // Appends the step unless it is refused (see addStep).
-    AddResult add(const Step &candidate);
-    // Writes the editor over the step in slot, keeping its key (see updateStep).
-    UpdateOutcome update(int slot, const EditorState &editor, const Step &workStep);
+    // Appends step unless both bit conditions are set, its key conflicts with the table's
+    // keys, or the table is full.
+    AddResult add(const Step &step);
+    // Writes edited over the step in slot unless both its bit conditions are set or its key
+    // (keyData, keyMask and the bit conditions) differs from the stored one. The slot is not
+    // checked against the count: after a delete it may be the slot just past the steps, which
+    // then stays unused.
+    UpdateResult update(int slot, const Step &edited);
     // Removes the step in slot; false, changing nothing, when slot holds no step.
     bool remove(int slot);
     // Zeroes every slot and empties the table.
     void clear();
-    // Replaces the table with steps (at most 128), zeroing the rest.
+    // Replaces the table with steps (at most 128), sorted, zeroing the rest.
     void load(const QList<Step> &steps);
 
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -42,8 +61,11 @@ public:
                         int role = Qt::DisplayRole) const override;
 
 private:
-    // Sorts the table and tells the views that the first rows changed.
-    void sortAndShow(int changedRows);
+    // Tells the views that the first rows changed. The row count never changes, so the views
+    // keep their current row and highlight.
+    void showChangedRows(int rows);
 
     StepTable m_table;
 };
+
+} // namespace Klv

@@ -7,6 +7,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+using namespace Klv;
+
 // A bare root made by debootstrap, for one, has no devpts mounted on /dev/pts.
 bool pseudoTerminalsAvailable()
 {

@@ -63,7 +63,7 @@ bool pseudoTerminalsAvailable();
 
 // Maps the given port numbers to their devices and every other number to a device that does
 // not exist.
-PortMapping portsAt(const QMap<int, QString> &devices);
+Klv::PortMapping portsAt(const QMap<int, QString> &devices);
 
 // Bytes as the simulator traces them: "48 45 4C 4C 4F".
 QString hexBytes(const QByteArray &bytes);

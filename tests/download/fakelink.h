@@ -7,7 +7,7 @@
 
 // A serial link in memory: the devices that open are named, every write is kept, and the test
 // plays the controller's part, with or without the link announcing what arrived.
-class FakeLink : public SerialLink
+class FakeLink : public Klv::SerialLink
 {
     Q_OBJECT
 public:
@@ -15,13 +15,17 @@ public:
 
     bool open(const QString &portName) override
     {
-        if (m_open || !m_devices.contains(portName))
+        if (m_open || !m_devices.contains(portName)) {
+            m_openError = Klv::PortOpenError::NotFound;
             return false;
+        }
+        m_openError = Klv::PortOpenError::None;
         m_open = true;
         m_opened << portName;
         m_pending.clear();
         return true;
     }
+    Klv::PortOpenError openError() const override { return m_openError; }
     bool isOpen() const override { return m_open; }
     bool write(const QByteArray &bytes) override
     {
@@ -60,6 +64,7 @@ public:
 private:
     QSet<QString> m_devices;
     bool m_open = false;
+    Klv::PortOpenError m_openError = Klv::PortOpenError::None;
     QByteArray m_pending;
     QByteArrayList m_written;
     QStringList m_opened;

@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+using namespace Klv;
+
 namespace {
 
 bool becomeUser(uid_t uid, gid_t gid)

@@ -3,9 +3,11 @@
 // Works the window's step editor and grid the way a technician does, and reads back what the
 // window shows.
 
+#include "controlnames.h"
 #include "editorstate.h"
-#include "form1.h"
 #include "gridclicks.h"
+#include "mainwindow.h"
+#include "stepeditor.h"
 #include "stepgrid.h"
 #include "steptablemodel.h"
 
@@ -19,17 +21,17 @@
 
 namespace edit {
 
-constexpr int H = EditorState::Hi, L = EditorState::Lo, M = EditorState::Mask;
+constexpr int H = Klv::EditorState::Hi, L = Klv::EditorState::Lo, M = Klv::EditorState::Mask;
 
-// Check-box bits of an editor state, as in ControlBits: ports 1-4, then 0x10 decrease (Check6),
-// 0x20 increase (Check5), 0x40 wait (Check4), 0x80 instruction 2 (Check3).
+// Check-box bits of an editor state, as in controlBits: ports 1-4, then 0x10 decrease, 0x20
+// increase, 0x40 wait, 0x80 instruction 2.
 constexpr int Dec = 0x10, Inc = 0x20, Wait = 0x40, Instr2 = 0x80;
 
 // An editor state from a key of seven letters H, L or M (wires 1 to 6, then the flag input).
-inline EditorState editor(const char *key, int bits = 0,
-                          std::array<int, 7> values = {1, 50, 0, 1, 50, 0, 1}, int flag = 0)
+inline Klv::EditorState editor(const char *key, int bits = 0,
+                               std::array<int, 7> values = {1, 50, 0, 1, 50, 0, 1}, int flag = 0)
 {
-    EditorState e;
+    Klv::EditorState e;
     for (int k = 0; k < 7; ++k)
         e.key[k] = key[k] == 'H' ? H : key[k] == 'L' ? L : M;
     for (int p = 0; p < 4; ++p)
@@ -46,7 +48,7 @@ inline EditorState editor(const char *key, int bits = 0,
 class Driver
 {
 public:
-    explicit Driver(Form1 *form) : m_form(form) {}
+    explicit Driver(MainWindow *form) : m_form(form) {}
 
     template <typename T> T *control(const QString &name) const
     {
@@ -63,11 +65,10 @@ public:
 
     // Sets the editor through its controls: clicks on option buttons and check boxes (a
     // disabled one ignores the click, as it would for a user) and moves the sliders.
-    void compose(const EditorState &e)
+    void compose(const Klv::EditorState &e)
     {
         for (int g = 0; g < 7; ++g) {
-            auto *item =
-                control<QRadioButton>(QStringLiteral("Option%1_%2").arg(g + 1).arg(e.key[g]));
+            auto *item = control<QRadioButton>(ControlNames::keyOption(g, e.key[g]));
             if (!item->isChecked())
                 QTest::mouseClick(item, Qt::LeftButton);
         }
@@ -77,21 +78,20 @@ public:
                 QTest::mouseClick(box, Qt::LeftButton);
         };
         for (int p = 0; p < 4; ++p)
-            tick(QStringLiteral("Check1_%1").arg(p), e.ports[p]);
-        tick(QStringLiteral("Check2"), e.keyFlag);
-        tick(QStringLiteral("Check3"), e.instruction2);
-        tick(QStringLiteral("Check4"), e.waitForEnd);
-        tick(QStringLiteral("Check5"), e.bitIncrease);
-        tick(QStringLiteral("Check6"), e.bitDecrease);
+            tick(ControlNames::portCheck(p), e.ports[p]);
+        tick(QStringLiteral("keyFlagCheck"), e.keyFlag);
+        tick(QStringLiteral("instruction2Check"), e.instruction2);
+        tick(QStringLiteral("waitForEndCheck"), e.waitForEnd);
+        tick(QStringLiteral("bitIncreaseCheck"), e.bitIncrease);
+        tick(QStringLiteral("bitDecreaseCheck"), e.bitDecrease);
         for (int n = 0; n < 7; ++n)
-            control<QScrollBar>(QStringLiteral("FlatScrollBar%1").arg(n + 1))
-                ->setValue(e.values[n]);
+            control<QScrollBar>(ControlNames::slider(n))->setValue(e.values[n]);
     }
 
-    void add(const EditorState &e)
+    void add(const Klv::EditorState &e)
     {
         compose(e);
-        press("Command1");
+        press("addButton");
     }
 
     void clickRow(int row, int column = 1) { clickGridRow(m_form->grid(), row, column); }
@@ -103,20 +103,18 @@ public:
         for (int g = 1; g <= 7; ++g) {
             int enabled = 0;
             for (int i = 0; i < 3; ++i)
-                enabled +=
-                    control<QRadioButton>(QStringLiteral("Option%1_%2").arg(g).arg(i))->isEnabled();
+                enabled += control<QRadioButton>(ControlNames::keyOption(g - 1, i))->isEnabled();
             states += enabled == 3 ? u'E' : enabled == 0 ? u'D' : u'?';
         }
         return states;
     }
 
-    // KeyData of the steps in use, in table order.
+    // keyData of the steps in use, in table order.
     QList<int> keys() const
     {
         QList<int> list;
-        const StepTable &table = m_form->stepTable();
-        for (int s = 0; s < table.StepCount; ++s)
-            list << table[s].KeyData;
+        for (const Klv::Step &step : m_form->stepTable().steps())
+            list << step.keyData;
         return list;
     }
 
@@ -144,7 +142,7 @@ public:
     }
 
 private:
-    Form1 *m_form;
+    MainWindow *m_form;
 };
 
 } // namespace edit

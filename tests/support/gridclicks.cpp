@@ -1,5 +1,6 @@
 #include "gridclicks.h"
 
+#include "mainwindow.h"
 #include "stepgrid.h"
 
 #include <QAbstractButton>
@@ -32,4 +33,15 @@ void clickGridRow(StepGrid *grid, int row, int column)
         return;
     }
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+}
+
+int selectedRow(const MainWindow *window)
+{
+    const std::optional<int> slot = window->selectedSlot();
+    return slot ? *slot + StepGrid::HeaderRows : 0;
+}
+
+int currentRow(const StepGrid *grid)
+{
+    return grid->currentSlot() + StepGrid::HeaderRows;
 }

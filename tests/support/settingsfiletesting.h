@@ -24,38 +24,38 @@ inline bool writeAll(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// A step of its own for each slot, every field different; KeyData rises with the slot, so a
+// A step of its own for each slot, every field different; keyData rises with the slot, so a
 // run of them is in table order.
-inline Step stepFor(int slot)
+inline Klv::Step stepFor(int slot)
 {
-    Step step;
-    for (int i = 0; i < Step::FieldCount; ++i)
+    Klv::Step step;
+    for (int i = 0; i < Klv::Step::FieldCount; ++i)
         step.setField(i, qint16((slot * 7 + i * 31) % 256));
-    step.KeyData = qint16(slot % 256);
+    step.keyData = qint16(slot % 256);
     return step;
 }
 
-inline QList<Step> stepsFor(int count)
+inline QList<Klv::Step> stepsFor(int count)
 {
-    QList<Step> steps;
+    QList<Klv::Step> steps;
     for (int slot = 0; slot < count; ++slot)
         steps << stepFor(slot);
     return steps;
 }
 
-inline QByteArray record(const Step &step)
+inline QByteArray record(const Klv::Step &step)
 {
     QByteArray bytes;
-    for (int i = 0; i < Step::FieldCount; ++i)
+    for (int i = 0; i < Klv::Step::FieldCount; ++i)
         bytes.append(char(step.field(i)));
     return bytes;
 }
 
 // The magic, the steps' records, then extra bytes.
-inline QByteArray fileOf(const QList<Step> &steps, const QByteArray &extra = {})
+inline QByteArray fileOf(const QList<Klv::Step> &steps, const QByteArray &extra = {})
 {
     QByteArray bytes("KLV");
-    for (const Step &step : steps)
+    for (const Klv::Step &step : steps)
         bytes += record(step);
     return bytes + extra;
 }

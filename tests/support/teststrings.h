@@ -8,7 +8,9 @@
 #include <QStringList>
 #include <QTest>
 
-// Readable values in failed comparisons.
+// Readable values in failed comparisons; QTest finds them beside the types.
+namespace Klv {
+
 inline char *toString(const Step &s)
 {
     QStringList fields;
@@ -37,4 +39,6 @@ inline char *toString(const EditorState &e)
     return QTest::toString(text + values.join(u' ') + u']');
 }
 
-Q_DECLARE_METATYPE(Step)
+} // namespace Klv
+
+Q_DECLARE_METATYPE(Klv::Step)

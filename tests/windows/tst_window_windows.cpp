@@ -2,8 +2,8 @@
 // through Qt's file dialogs, printing through the system's print dialog, and the download over COM
 // ports that lead to the controller simulator. Dialogs and message boxes are answered as a user
 // would.
-#include "form1.h"
 #include "japanesefont.h"
+#include "mainwindow.h"
 #include "messageboxes.h"
 #include "steptablemodel.h"
 #include "testports.h"
@@ -34,6 +34,7 @@
 
 #include <dlgs.h>
 
+using namespace Klv;
 using namespace Texts;
 
 namespace {
@@ -182,8 +183,8 @@ class TestWindowWindows : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<Form1> m_window;
-    QStringList m_text8; // every text Text8 showed
+    std::unique_ptr<MainWindow> m_window;
+    QStringList m_portStatusTexts; // every text the port status box showed
 
     template <typename T> T *control(const char *name)
     {
@@ -199,28 +200,21 @@ class TestWindowWindows : public QObject
 
     void openWindow(const PortMapping &ports, const QList<Step> &steps = {})
     {
-        m_window = std::make_unique<Form1>(ports);
+        m_window = std::make_unique<MainWindow>(ports);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         m_window->stepModel()->load(steps);
-        m_text8.clear();
-        connect(control<QLineEdit>("Text8"), &QLineEdit::textChanged, this,
-                [this](const QString &text) { m_text8 << text; });
+        m_portStatusTexts.clear();
+        connect(control<QLineEdit>("portStatusText"), &QLineEdit::textChanged, this,
+                [this](const QString &text) { m_portStatusTexts << text; });
     }
 
-    QList<Step> tableSteps() const
-    {
-        const StepTable &table = m_window->stepTable();
-        QList<Step> steps;
-        for (int i = 0; i < table.StepCount; ++i)
-            steps << table[i];
-        return steps;
-    }
+    QList<Step> tableSteps() const { return m_window->stepTable().toList(); }
 
     void download()
     {
-        click("Command2");
-        QTRY_VERIFY_WITH_TIMEOUT(control<QPushButton>("Command2")->isEnabled(), Patience);
+        click("downloadButton");
+        QTRY_VERIFY_WITH_TIMEOUT(control<QPushButton>("downloadButton")->isEnabled(), Patience);
     }
 
 private slots:
@@ -270,13 +264,13 @@ private slots:
         MessageBoxAnswerer boxes;
 
         dialogs.enter(path);
-        click("Command5");
+        click("saveButton");
         QTRY_COMPARE_WITH_TIMEOUT(contentsOf(path), settingsFileOf(steps), Patience);
 
-        click("Command8");
-        QCOMPARE(m_window->stepTable().StepCount, 0);
+        click("clearButton");
+        QCOMPARE(m_window->stepTable().count(), 0);
         dialogs.enter(path);
-        click("Command4");
+        click("loadButton");
         QTRY_COMPARE_WITH_TIMEOUT(tableSteps(), steps, Patience);
 
         QCOMPARE(dialogs.seen.size(), 2);
@@ -296,7 +290,7 @@ private slots:
         openWindow(comPorts({}), fullTable());
         PrintDialogAnswerer printDialog;
         MessageBoxAnswerer boxes;
-        click("Command9");
+        click("printButton");
         QVERIFY(printDialog.answered);
         QCOMPARE(printDialog.printer, TestPorts::fromEnvironment("KLV_TEST_PRINTER"));
         QCOMPARE(boxes.texts(), QStringList{QStringLiteral("設定した内容で印刷します")});
@@ -313,8 +307,9 @@ private slots:
         openWindow(comPorts({{2, TestPorts::silent()}, {3, TestPorts::controller()}}), steps);
         MessageBoxAnswerer boxes;
         download();
-        QCOMPARE(m_text8, (QStringList{"", "2", "3", "ポートオープン", "ポートクローズ"}));
-        QCOMPARE(control<QLineEdit>("Text9")->text(), QStringLiteral("Close"));
+        QCOMPARE(m_portStatusTexts,
+                 (QStringList{"", "2", "3", "ポートオープン", "ポートクローズ"}));
+        QCOMPARE(control<QLineEdit>("portStateText")->text(), QStringLiteral("Close"));
         QCOMPARE(boxes.texts(), QStringList{Done});
         QTRY_COMPARE_WITH_TIMEOUT(contentsOf(received), settingsFileOf(steps), Patience);
     }
@@ -327,7 +322,7 @@ private slots:
         QStringList expected{""};
         for (int n = 2; n <= 31; ++n)
             expected << QString::number(n);
-        QCOMPARE(m_text8, expected << NotFound);
+        QCOMPARE(m_portStatusTexts, expected << NotFound);
         QCOMPARE(boxes.texts(), QStringList{});
     }
 
@@ -345,8 +340,8 @@ private slots:
         openWindow(comPorts({{1, port}}), fullTable());
         MessageBoxAnswerer boxes;
         download();
-        QCOMPARE(m_text8, (QStringList{"", "ポートオープン", status}));
-        QCOMPARE(control<QLineEdit>("Text9")->text(), QStringLiteral("Close"));
+        QCOMPARE(m_portStatusTexts, (QStringList{"", "ポートオープン", status}));
+        QCOMPARE(control<QLineEdit>("portStateText")->text(), QStringLiteral("Close"));
         QCOMPARE(boxes.texts(), QStringList{status == NotTaken ? FailedRefused : FailedNoReply});
     }
 };

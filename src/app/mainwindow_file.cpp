@@ -1,13 +1,14 @@
 // Saving and loading the step table as a settings file.
-#include "form1.h"
+#include "mainwindow.h"
 
 #include "messagebox.h"
 #include "settingsfile.h"
-#include "steptablemodel.h"
 
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+
+using namespace Klv;
 
 namespace {
 
@@ -37,7 +38,7 @@ public:
           m_kind(kind)
     {
         const bool save = kind == FileDialogKind::Save;
-        setObjectName(QStringLiteral("CommonDialog1"));
+        setObjectName(QStringLiteral("settingsFileDialog"));
         setOption(QFileDialog::DontUseNativeDialog);
         // As on Windows, the list shows the descriptions only, and "all files" means every
         // file, names without a dot too.
@@ -99,9 +100,9 @@ QString askSettingsFilePath(QWidget *parent, FileDialogKind kind)
 
 } // namespace
 
-void Form1::saveFile()
+void MainWindow::saveClicked()
 {
-    if (stepTable().StepCount == 0) {
+    if (stepTable().isEmpty()) {
         showMessage(this, QStringLiteral("保存するデータがありません。"));
         return;
     }
@@ -112,14 +113,14 @@ void Form1::saveFile()
         showMessage(this, QStringLiteral("ファイルを保存できませんでした。"));
 }
 
-void Form1::loadFile()
+void MainWindow::loadClicked()
 {
     const QString path = askSettingsFilePath(this, FileDialogKind::Load);
     if (!path.isEmpty())
         openSettingsFile(path);
 }
 
-void Form1::openSettingsFile(const QString &path)
+void MainWindow::openSettingsFile(const QString &path)
 {
     // The whole file is checked before anything changes, so a refused file loses nothing.
     const SettingsFileContents file = readSettingsFile(path);
@@ -134,6 +135,7 @@ void Form1::openSettingsFile(const QString &path)
     case SettingsFileError::None:
         break;
     }
-    clearTable();
+    // Load empties the table as Clear does, grid and wire locks included, then fills it.
+    clearClicked();
     m_steps->load(file.steps);
 }

@@ -1,5 +1,5 @@
 // Printing the parameter list.
-#include "form1.h"
+#include "mainwindow.h"
 
 #include "messagebox.h"
 #include "printlist.h"
@@ -7,7 +7,9 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
-void Form1::printList()
+using namespace Klv;
+
+void MainWindow::printClicked()
 {
     const QString cancelled = QStringLiteral("キャンセルが選択されました。");
     QPrinter printer(QPrinter::HighResolution);

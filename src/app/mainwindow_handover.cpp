@@ -1,15 +1,16 @@
 // Settings files that come from outside the window: another start of the tool, and a drop.
-#include "form1.h"
+#include "mainwindow.h"
 
-#include "settingsdownload.h"
+#include "ui_mainwindow.h"
 
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
-#include <QPushButton>
 #include <QTimer>
 #include <QUrl>
+
+using namespace Klv;
 
 namespace {
 
@@ -24,43 +25,39 @@ QString draggedFile(const QMimeData *mime)
 
 } // namespace
 
-void Form1::takeHandOver(const QString &path)
+void MainWindow::takeHandOver(const QString &path)
 {
     m_pendingHandOvers << path;
-    handOverWhenFree();
+    takePendingHandOvers();
 }
 
-void Form1::handOverWhenFree()
+void MainWindow::takePendingHandOvers()
 {
-    if (m_pendingHandOvers.isEmpty())
-        return;
     // What a dialog or a download is doing finishes first: a file opened under a dialog would
-    // change the table the dialog was opened for.
-    if (QApplication::activeModalWidget() || m_download->isRunning()) {
-        m_handOverRetry->start();
-        return;
+    // change the table the dialog was opened for. Their ends call back here.
+    while (!m_pendingHandOvers.isEmpty()) {
+        if (QApplication::activeModalWidget() || m_download->isRunning())
+            return;
+        const QString path = m_pendingHandOvers.takeFirst();
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+        raise();
+        activateWindow();
+        if (!path.isEmpty())
+            openSettingsFile(path);
     }
-    const QString path = m_pendingHandOvers.takeFirst();
-    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-    raise();
-    activateWindow();
-    if (!path.isEmpty())
-        openSettingsFile(path);
-    if (!m_pendingHandOvers.isEmpty())
-        m_handOverRetry->start();
 }
 
-void Form1::dragEnterEvent(QDragEnterEvent *event)
+void MainWindow::dragEnterEvent(QDragEnterEvent *event)
 {
     // Taken when Load could be pressed: not while steps are sent.
-    if (m_loadButton->isEnabled() && !draggedFile(event->mimeData()).isEmpty())
+    if (m_ui->loadButton->isEnabled() && !draggedFile(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
-void Form1::dropEvent(QDropEvent *event)
+void MainWindow::dropEvent(QDropEvent *event)
 {
     const QString path = draggedFile(event->mimeData());
-    if (path.isEmpty() || !m_loadButton->isEnabled())
+    if (path.isEmpty() || !m_ui->loadButton->isEnabled())
         return;
     event->acceptProposedAction();
     // Opened once the drop is over, so a message about the file does not hold up the drag.

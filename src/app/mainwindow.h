@@ -1,0 +1,106 @@
+#pragma once
+
+#include "portnames.h"
+#include "settingsdownload.h"
+#include "steptablemodel.h"
+
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+class QDragEnterEvent;
+class QDropEvent;
+class StepEditor;
+class StepGrid;
+
+namespace Ui {
+class MainWindow;
+}
+
+namespace Klv {
+struct EditorState;
+class SerialLink;
+} // namespace Klv
+
+// The tool's one window: the step editor, the grid of the step table, the command buttons and
+// the status line of the download. Its controls and their places are in mainwindow.ui.
+class MainWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(Klv::PortMapping portMapping = Klv::platformPortName,
+                        QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // The program's steps, and their owner, through which every change goes.
+    const Klv::StepTable &stepTable() const { return m_steps->table(); }
+    Klv::StepTableModel *stepModel() const { return m_steps; }
+    // The step that Update writes to: the slot of the last grid click; none before the first.
+    std::optional<int> selectedSlot() const { return m_selectedSlot; }
+    StepGrid *grid() const;
+    StepEditor *editor() const { return m_editor; }
+
+    // Opens a settings file as Load does after its dialog: the whole file checked first, a
+    // refused one told in a message and the table left as it was.
+    void openSettingsFile(const QString &path);
+    // Another start of the tool handed over: the window comes to the front and opens path
+    // unless it is empty. While a dialog is open or a download runs, this waits for its end.
+    void takeHandOver(const QString &path);
+
+protected:
+    bool event(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    // A settings file dropped on the window is opened as Load opens it.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void connectControls();
+    void applyStartupDefaults();
+
+    // What the buttons and the grid do.
+    void addClicked();
+    void updateClicked();
+    void deleteClicked();
+    void clearClicked();
+    void loadClicked();
+    void saveClicked();
+    void printClicked();
+    void downloadClicked();
+    void gridClicked(std::optional<int> clickedSlot);
+
+    // The download as the window shows it.
+    void showPortPassedOver(int portNumber);
+    void showControllerFound();
+    void showTransferStarted(int total);
+    void showStepsTaken(int taken);
+    void showDownloadEnded(Klv::SettingsDownload::Outcome outcome);
+    void showLineState(bool open);
+    // Greys the controls that change or read out the table while steps are sent, and gives
+    // them back their state afterwards.
+    void lockForTransfer(bool locked);
+
+    // Takes the hand-overs that waited, unless a dialog is still open or a download runs.
+    void takePendingHandOvers();
+    // Makes the row after the last step the grid's current row and highlights it.
+    void highlightRowAfterLast();
+
+    std::unique_ptr<Ui::MainWindow> m_ui;
+    Klv::StepTableModel *m_steps;
+    StepEditor *m_editor = nullptr;
+    std::optional<int> m_selectedSlot;
+    Klv::PortMapping m_portMapping;
+
+    Klv::SerialLink *m_serialLink = nullptr;
+    Klv::SettingsDownload *m_download = nullptr;
+    // The controls that change the table, or read it into a dialog, locked while steps are sent,
+    // and whether each was enabled before.
+    std::array<QWidget *, 7> m_lockedDuringTransfer{};
+    std::array<bool, 7> m_enabledBeforeTransfer{};
+    bool m_lockedForTransfer = false;
+
+    // Hand-overs from later starts, waiting for a dialog or a download to end.
+    QStringList m_pendingHandOvers;
+};
