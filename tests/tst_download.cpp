@@ -11,6 +11,8 @@
 #include "testtexts.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -484,6 +486,54 @@ private slots:
         QCOMPARE(boxes.texts(), QStringList{Done});
         QCOMPARE(lockedEnabled(), allEnabled);
         QVERIFY(!progress->isVisible());
+    }
+
+    // A file chosen in a Load dialog that was opened before the controller answered waits for
+    // the download to end: the grid never shows another table than the one being sent.
+    void loadChosenDuringTransfer()
+    {
+        TestPty controller; // answered by hand
+        openWindow({{1, controller.path()}}, {StartupStep, SecondStep});
+        QTemporaryDir dir;
+        const QString other = dir.filePath(QStringLiteral("other.zzr"));
+        const Step otherStep{3, 255, 1, 1, 1, 1, 1, 1, 1, 1, 1};
+        QFile file(other);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("KLV");
+        for (int i = 0; i < Step::FieldCount; ++i)
+            file.write(QByteArray(1, char(otherStep.field(i))));
+        file.close();
+        MessageBoxAnswerer boxes;
+        clickDownload();
+        QTRY_COMPARE(controller.received(), QByteArray("HELLO"));
+
+        // In the dialog: the controller answers and the first frame goes out, then the file is
+        // chosen.
+        bool chosen = false;
+        QTimer::singleShot(0, this, [&] {
+            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            controller.send("WELCOME");
+            QTRY_COMPARE(controller.received(), "HELLO" + stepFrame(StartupStep));
+            dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(other);
+            QMetaObject::invokeMethod(dialog, &QDialog::accept, Qt::QueuedConnection);
+            chosen = true;
+        });
+        QTest::mouseClick(control<QPushButton>("loadButton"), Qt::LeftButton);
+        QVERIFY(chosen);
+        QCOMPARE(m_window->stepTable().toList(), (QList<Step>{StartupStep, SecondStep}));
+
+        controller.send("OK");
+        QTRY_COMPARE(controller.received(),
+                     "HELLO" + stepFrame(StartupStep) + stepFrame(SecondStep));
+        QCOMPARE(m_window->stepTable().count(), 2);
+        controller.send("OK");
+        waitForEnd();
+        QTRY_COMPARE(m_window->stepTable().toList(), QList<Step>{otherStep});
+        QCOMPARE(controller.received(),
+                 "HELLO" + stepFrame(StartupStep) + stepFrame(SecondStep) + "END");
+        QCOMPARE(boxes.texts(), QStringList{Done});
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("ＫＬＶ－９０ - other.zzr"));
     }
 
     // Exit, or the window closed from its title bar, while steps are sent: nothing more goes

@@ -172,6 +172,7 @@ private:
 struct WindowState
 {
     StepTable table;
+    QString title;
     QStringList grid;
     EditorState editor;
     QList<bool> optionsEnabled;
@@ -208,9 +209,13 @@ class TestSettingsFileWindow : public QObject
 
     WindowState state()
     {
-        WindowState s{m_window->stepTable(),       {},
-                      m_window->editor()->state(), {},
-                      selectedRow(m_window),       m_window->editor()->workStep(),
+        WindowState s{m_window->stepTable(),
+                      m_window->windowTitle(),
+                      {},
+                      m_window->editor()->state(),
+                      {},
+                      selectedRow(m_window),
+                      m_window->editor()->workStep(),
                       currentRow(m_window->grid())};
         for (int row = 2; row <= 129; ++row) {
             for (int column = 1; column <= 21; ++column)
@@ -396,10 +401,12 @@ private slots:
 
         DialogAnswerer answerer;
         answerer.typeName(path);
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("ＫＬＶ－９０"));
         click("saveButton");
         const QByteArray bytes = readAll(path);
         QCOMPARE(bytes.size(), 3 + 11 * steps);
         QVERIFY(bytes.startsWith("\x4B\x4C\x56"));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("ＫＬＶ－９０ - program.zzr"));
 
         click("clearButton");
         QCOMPARE(m_window->stepTable().count(), 0);
@@ -491,6 +498,7 @@ private slots:
                 QVERIFY(option(group, item)->isEnabled());
         }
         QCOMPARE(m_window->editor()->state(), editor);
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("ＫＬＶ－９０ - in.zzr"));
     }
 
     void refusedLoad_data()
@@ -530,7 +538,8 @@ private slots:
         answerer.typeName(path);
         click("loadButton");
 
-        QCOMPARE(answerer.messages, QStringList{message});
+        // The box names the file under the reason.
+        QCOMPARE(answerer.messages, QStringList{message + u'\n' + QDir::toNativeSeparators(path)});
         QVERIFY(state() == before);
     }
 

@@ -112,9 +112,12 @@ private slots:
         QTest::newRow("a program, by a name in the start's folder")
             << QStringList{"program.zzr"} << 3 << QStringList{};
         QTest::newRow("not a settings file")
-            << QStringList{file("wrong.zzr")} << 1 << QStringList{Texts::WrongFile};
+            << QStringList{file("wrong.zzr")} << 1
+            << QStringList{Texts::WrongFile + u'\n' + QDir::toNativeSeparators(file("wrong.zzr"))};
         QTest::newRow("a file that is not there")
-            << QStringList{file("missing.zzr")} << 1 << QStringList{Texts::Unreadable};
+            << QStringList{file("missing.zzr")} << 1
+            << QStringList{Texts::Unreadable + u'\n' +
+                           QDir::toNativeSeparators(file("missing.zzr"))};
     }
     void secondStartHandsOver()
     {
@@ -145,6 +148,8 @@ private slots:
         QTRY_COMPARE(m_window->stepTable().count(), steps);
         if (steps == 1)
             QVERIFY(m_window->stepTable() == before);
+        QCOMPARE(m_window->windowTitle(), steps == 3 ? QStringLiteral("ＫＬＶ－９０ - program.zzr")
+                                                     : QStringLiteral("ＫＬＶ－９０"));
     }
 
     // While the running window shows a dialog, the hand-over waits for it to close.
@@ -228,8 +233,9 @@ private slots:
         QTest::addColumn<QStringList>("messages");
         const QUrl program = QUrl::fromLocalFile(file("program.zzr"));
         QTest::newRow("a program") << QList<QUrl>{program} << true << 3 << QStringList{};
-        QTest::newRow("not a settings file") << QList<QUrl>{QUrl::fromLocalFile(file("wrong.zzr"))}
-                                             << true << 1 << QStringList{Texts::WrongFile};
+        QTest::newRow("not a settings file")
+            << QList<QUrl>{QUrl::fromLocalFile(file("wrong.zzr"))} << true << 1
+            << QStringList{Texts::WrongFile + u'\n' + QDir::toNativeSeparators(file("wrong.zzr"))};
         QTest::newRow("two files") << QList<QUrl>{program, program} << false << 1 << QStringList{};
         QTest::newRow("not a local file")
             << QList<QUrl>{QUrl(QStringLiteral("https://example.org/program.zzr"))} << false << 1
@@ -260,6 +266,8 @@ private slots:
         }
         QTRY_COMPARE(m_window->stepTable().count(), steps);
         QTRY_COMPARE(boxes.texts(), messages);
+        QCOMPARE(m_window->windowTitle(), steps == 3 ? QStringLiteral("ＫＬＶ－９０ - program.zzr")
+                                                     : QStringLiteral("ＫＬＶ－９０"));
     }
 };
 

@@ -98,7 +98,7 @@ bool MainWindow::event(QEvent *event)
     // A dialog that blocked the window has closed: what waited for it comes now, once the
     // code that opened the dialog has finished with it.
     if (event->type() == QEvent::WindowUnblocked)
-        QMetaObject::invokeMethod(this, &MainWindow::takePendingHandOvers, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, &MainWindow::openPendingFiles, Qt::QueuedConnection);
     return QWidget::event(event);
 }
 

@@ -45,6 +45,8 @@ public:
     // Opens a settings file as Load does after its dialog: the whole file checked first, a
     // refused one told in a message and the table left as it was.
     void openSettingsFile(const QString &path);
+    // The settings file last loaded or saved; empty before any.
+    QString currentFile() const { return m_currentFile; }
     // Another start of the tool handed over: the window comes to the front and opens path
     // unless it is empty. While a dialog is open or a download runs, this waits for its end.
     void takeHandOver(const QString &path);
@@ -82,8 +84,14 @@ private:
     // them back their state afterwards.
     void lockForTransfer(bool locked);
 
-    // Takes the hand-overs that waited, unless a dialog is still open or a download runs.
-    void takePendingHandOvers();
+    // Opens path once no dialog blocks the window and no download runs; fromOutside (a later
+    // start of the tool) also brings the window to the front.
+    void openWhenFree(const QString &path, bool fromOutside);
+    // Opens the files that waited, unless a dialog is still open or a download runs.
+    void openPendingFiles();
+    // The title names the file the table came from or went to.
+    void setCurrentFile(const QString &path);
+    void updateWindowTitle();
     // Makes the row after the last step the grid's current row and highlights it.
     void highlightRowAfterLast();
 
@@ -101,6 +109,13 @@ private:
     std::array<bool, 7> m_enabledBeforeTransfer{};
     bool m_lockedForTransfer = false;
 
-    // Hand-overs from later starts, waiting for a dialog or a download to end.
-    QStringList m_pendingHandOvers;
+    QString m_currentFile;
+    // Files to open, from later starts or a Load during a transfer, waiting for a dialog or a
+    // download to end.
+    struct PendingOpen
+    {
+        QString path; // empty: only come to the front
+        bool fromOutside = false;
+    };
+    QList<PendingOpen> m_pendingOpens;
 };

@@ -78,5 +78,5 @@ void MainWindow::showDownloadEnded(SettingsDownload::Outcome outcome)
     if (!message.isEmpty())
         showMessage(this, message);
     m_ui->downloadButton->setEnabled(true);
-    takePendingHandOvers();
+    openPendingFiles();
 }

@@ -109,14 +109,23 @@ void MainWindow::saveClicked()
     const QString path = askSettingsFilePath(this, FileDialogKind::Save);
     if (path.isEmpty())
         return;
-    if (!writeSettingsFile(path, stepTable()))
+    if (!writeSettingsFile(path, stepTable())) {
         showMessage(this, QStringLiteral("ファイルを保存できませんでした。"));
+        return;
+    }
+    setCurrentFile(path);
 }
 
 void MainWindow::loadClicked()
 {
     const QString path = askSettingsFilePath(this, FileDialogKind::Load);
-    if (!path.isEmpty())
+    if (path.isEmpty())
+        return;
+    // The dialog was opened before the controller answered, and its steps are being sent now:
+    // the table they came from stays on screen until the download has ended.
+    if (m_download->isTransferring())
+        openWhenFree(path, false);
+    else
         openSettingsFile(path);
 }
 
@@ -124,13 +133,15 @@ void MainWindow::openSettingsFile(const QString &path)
 {
     // The whole file is checked before anything changes, so a refused file loses nothing.
     const SettingsFileContents file = readSettingsFile(path);
+    // A refusal names the file under the reason, so it is clear which one was meant.
+    const QString fileLine = u'\n' + QDir::toNativeSeparators(path);
     switch (file.error) {
     case SettingsFileError::WrongFile:
     case SettingsFileError::TooManySteps:
-        showMessage(this, QStringLiteral("ファイルが違います。"));
+        showMessage(this, QStringLiteral("ファイルが違います。") + fileLine);
         return;
     case SettingsFileError::Unreadable:
-        showMessage(this, QStringLiteral("ファイルを読み込めませんでした。"));
+        showMessage(this, QStringLiteral("ファイルを読み込めませんでした。") + fileLine);
         return;
     case SettingsFileError::None:
         break;
@@ -138,4 +149,19 @@ void MainWindow::openSettingsFile(const QString &path)
     // Load empties the table as Clear does, grid and wire locks included, then fills it.
     clearClicked();
     m_steps->load(file.steps);
+    setCurrentFile(path);
+}
+
+void MainWindow::setCurrentFile(const QString &path)
+{
+    m_currentFile = path;
+    updateWindowTitle();
+}
+
+void MainWindow::updateWindowTitle()
+{
+    QString title = QStringLiteral("ＫＬＶ－９０");
+    if (!m_currentFile.isEmpty())
+        title += QStringLiteral(" - ") + QFileInfo(m_currentFile).fileName();
+    setWindowTitle(title);
 }

@@ -27,23 +27,31 @@ QString draggedFile(const QMimeData *mime)
 
 void MainWindow::takeHandOver(const QString &path)
 {
-    m_pendingHandOvers << path;
-    takePendingHandOvers();
+    openWhenFree(path, true);
 }
 
-void MainWindow::takePendingHandOvers()
+void MainWindow::openWhenFree(const QString &path, bool fromOutside)
+{
+    m_pendingOpens << PendingOpen{path, fromOutside};
+    openPendingFiles();
+}
+
+void MainWindow::openPendingFiles()
 {
     // What a dialog or a download is doing finishes first: a file opened under a dialog would
-    // change the table the dialog was opened for. Their ends call back here.
-    while (!m_pendingHandOvers.isEmpty()) {
+    // change the table the dialog was opened for, and one opened during a download the table
+    // the controller is being sent. Their ends call back here.
+    while (!m_pendingOpens.isEmpty()) {
         if (QApplication::activeModalWidget() || m_download->isRunning())
             return;
-        const QString path = m_pendingHandOvers.takeFirst();
-        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
-        raise();
-        activateWindow();
-        if (!path.isEmpty())
-            openSettingsFile(path);
+        const PendingOpen next = m_pendingOpens.takeFirst();
+        if (next.fromOutside) {
+            setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+            raise();
+            activateWindow();
+        }
+        if (!next.path.isEmpty())
+            openSettingsFile(next.path);
     }
 }
 
