@@ -4,15 +4,21 @@
 #include "clirunner.h"
 #include "controllersim.h"
 #include "protocol.h"
+#include "qtseriallink.h"
 #include "settingsfile.h"
 #include "settingsfiletesting.h"
 #include "steptablemodel.h"
 #include "teststrings.h"
 
+#include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <grp.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Klv;
@@ -22,6 +28,7 @@ namespace {
 const QString Hello = QStringLiteral("48 45 4C 4C 4F");
 const QString End = QStringLiteral("45 4E 44");
 constexpr int Patience = 20000; // ms; every wait of the download is far shorter
+constexpr uint Nobody = 65534;  // the other user, outside the group dialout
 
 const Step StartupStep{0, 255, 0, 1, 127, 0, 1, 127, 0, 1, 0};
 const Step SecondStep{1, 253, 65, 10, 255, 5, 1, 127, 0, 3, 1};
@@ -62,6 +69,17 @@ class TestCliDownload : public QObject
         if (!writeAll(file, fileOf(steps)))
             qFatal("cannot write %s", qPrintable(file));
         return file;
+    }
+
+    // The device belongs to root and the group dialout, which nobody else may open.
+    void denyToOthers(const QString &device)
+    {
+        const group *dialout = getgrnam("dialout");
+        QVERIFY(dialout);
+        QVERIFY(chown(qPrintable(device), 0, dialout->gr_gid) == 0);
+        QVERIFY(chmod(qPrintable(device), 0660) == 0);
+        // The program file lies in the test's folder: the other user must read it.
+        QVERIFY(chmod(qPrintable(m_dir.path()), 0755) == 0);
     }
 
     // Everything the tool sent has arrived once the simulator saw the line close.
@@ -185,26 +203,123 @@ private slots:
         QCOMPARE(run.out, QByteArray());
     }
 
-    // A port that cannot be opened at all: the one device named, or a port number's device.
+    // A port that cannot be opened at all, the one device named or a port number's device: why,
+    // and what to do. <pty> is a pseudo-terminal of the test's.
     void cannotOpen_data()
     {
         QTest::addColumn<QStringList>("where");
+        QTest::addColumn<QString>("how"); // what stands in the way of <pty>
         QTest::addColumn<QString>("message");
-        QTest::newRow("device") << QStringList{"--device", "/nonexistent/klv-port"}
-                                << "klv90-cli: cannot open /nonexistent/klv-port\n";
-        QTest::newRow("port number")
-            << QStringList{"--port", "14"} << "klv90-cli: cannot open port 14 (/dev/ttyUSB9)\n";
+        QTest::newRow("no such device")
+            << QStringList{"--device", "/nonexistent/klv-port"} << ""
+            << "klv90-cli: cannot open /nonexistent/klv-port: no such device\n";
+        QTest::newRow("no such port number")
+            << QStringList{"--port", "14"} << ""
+            << "klv90-cli: cannot open port 14 (/dev/ttyUSB9): no such device\n";
+        QTest::newRow("held by another program")
+            << QStringList{"--device", "<pty>"} << "held"
+            << "klv90-cli: cannot open <pty>: in use by another program; close the program that "
+               "holds it, then try again\n";
+        QTest::newRow("not for a user outside dialout")
+            << QStringList{"--device", "<pty>"} << "denied"
+            << "klv90-cli: cannot open <pty>: permission denied; join the dialout group (sudo "
+               "usermod -aG dialout $USER), then log in again\n";
     }
     void cannotOpen()
     {
         QFETCH(QStringList, where);
+        QFETCH(QString, how);
         QFETCH(QString, message);
         if (where.contains("14") && QFile::exists(QStringLiteral("/dev/ttyUSB9")))
             QSKIP("this machine has a /dev/ttyUSB9");
-        const CliRun run = runCli(QStringList{"download", programFile({StartupStep})} + where);
+        TestPty pty;
+        QtSerialLink holder;
+        if (how == u"held")
+            QVERIFY(holder.open(pty.path()));
+        std::optional<uint> user;
+        if (how == u"denied") {
+            if (geteuid() != 0)
+                QSKIP("only root can run klv90-cli as a user outside dialout");
+            denyToOthers(pty.path());
+            user = Nobody;
+        }
+        where.replaceInStrings(QStringLiteral("<pty>"), pty.path());
+        const CliRun run =
+            runCli(QStringList{"download", programFile({StartupStep})} + where, {}, 60000, user);
         QVERIFY(run.ended);
         QCOMPARE(run.exitCode, 3);
-        QCOMPARE(run.errText(), message);
+        QCOMPARE(run.errText(), message.replace(QStringLiteral("<pty>"), pty.path()));
+    }
+
+    // A search that finds nothing lists the ports that are there but would not open, and why:
+    // the simulator reached as /dev/ttyACM9 (port 24), which the user may not open.
+    void searchNamesPortsThatWouldNotOpen()
+    {
+        const QString device = QStringLiteral("/dev/ttyACM9");
+        if (geteuid() != 0)
+            QSKIP("only root may put the simulator's link into /dev and run as another user");
+        if (QFile::exists(device) || QFileInfo(device).isSymLink())
+            QSKIP("this machine has a /dev/ttyACM9");
+        ControllerSim sim({"--link", device});
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(device).isSymLink(), Patience);
+        denyToOthers(sim.path());
+        const CliRun run = runCli({"download", programFile({StartupStep})}, {}, 60000, Nobody);
+        QVERIFY(run.ended);
+        QCOMPARE(run.exitCode, 2);
+        const QString err = run.errText();
+        QVERIFY2(err.startsWith("klv90-cli: no controller answered on ports 1 to 30\n"
+                                "klv90-cli: these ports exist but could not be opened:\n"),
+                 qPrintable(err));
+        QVERIFY2(err.contains("\n  port 24 (/dev/ttyACM9): permission denied\n"), qPrintable(err));
+        QVERIFY2(err.endsWith("\nklv90-cli: join the dialout group (sudo usermod -aG dialout "
+                              "$USER), then log in again\n"),
+                 qPrintable(err));
+        QCOMPARE(sim.received(), QStringList{});
+    }
+
+    // Ctrl-C (or a TERM) while steps are sent ends as the window's Exit does: nothing more goes
+    // out, no "END", the port is free again at once, and the status is 130.
+    void interrupted_data()
+    {
+        QTest::addColumn<int>("signalNumber");
+        QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGTERM") << SIGTERM;
+    }
+    void interrupted()
+    {
+        QFETCH(int, signalNumber);
+        ControllerSim sim({"--frame-late", "200"});
+        QProcess cli;
+        cli.setProcessEnvironment(consoleEnvironment());
+        cli.start(QStringLiteral(KLV90_CLI),
+                  {"download", programFile(fallingSteps(20)), "--device", sim.path()});
+        QByteArray err;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                err += cli.readAllStandardError();
+                return err.contains("step 2 of 20 taken\n");
+            },
+            Patience));
+        QVERIFY(::kill(pid_t(cli.processId()), signalNumber) == 0);
+        QVERIFY(cli.waitForFinished(Patience));
+        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(cli.exitCode(), 130);
+        err += cli.readAllStandardError();
+        const QRegularExpression interruptedLine(QStringLiteral(
+            "\nklv90-cli: interrupted after (\\d+) of 20 steps; no \"END\" was sent, so the "
+            "controller keeps its old program\n$"));
+        const QRegularExpressionMatch match = interruptedLine.match(QString::fromUtf8(err));
+        QVERIFY2(match.hasMatch(), err.constData());
+        QVERIFY(match.captured(1).toInt() >= 2);
+        QVERIFY(lineClosed(sim));
+        QVERIFY(!sim.received().contains(End));
+
+        // The line is free: the next download on it goes through.
+        const CliRun again =
+            runCli({"download", programFile({StartupStep}), "--device", sim.path()});
+        QVERIFY(again.ended);
+        QCOMPARE(again.exitCode, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(sim.received().last(), End, Patience);
     }
 
     // --port N tries port N's device and no other: the simulator reached as /dev/ttyACM9.

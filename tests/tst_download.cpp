@@ -5,6 +5,7 @@
 #include "mainwindow.h"
 #include "messageboxes.h"
 #include "protocol.h"
+#include "qtseriallink.h"
 #include "seriallink.h"
 #include "steptablemodel.h"
 #include "teststrings.h"
@@ -14,6 +15,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
@@ -24,6 +26,10 @@
 
 #include <memory>
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace Klv;
 
 namespace {
@@ -33,6 +39,7 @@ const QString End = QStringLiteral("45 4E 44");
 using Texts::Done, Texts::Failed, Texts::NotFound, Texts::NoReply, Texts::NotTaken;
 const QColor Green(0, 255, 0);
 constexpr int Patience = 20000; // ms; every wait of the download is far shorter
+constexpr uid_t Nobody = 65534; // the other user, outside the group dialout
 
 const Step StartupStep{0, 255, 0, 1, 127, 0, 1, 127, 0, 1, 0};
 const Step SecondStep{1, 253, 65, 10, 255, 5, 1, 127, 0, 3, 1};
@@ -580,6 +587,61 @@ private slots:
     }
 
     // No controller on any port: every number is tried, and the search ends without a message.
+    // A port the user may not open, or one another program holds, is passed over as the search
+    // goes on; when no controller answers, a box says which ports and what to do. Root may open
+    // any device, so the test runs itself again as another user for the first case.
+    void portsThatWouldNotOpen_data()
+    {
+        QTest::addColumn<bool>("asAnotherUser");
+        QTest::newRow("permission denied") << true;
+        QTest::newRow("held by another program") << false;
+    }
+    void portsThatWouldNotOpen()
+    {
+        QFETCH(bool, asAnotherUser);
+        const QString deviceForUser = qEnvironmentVariable("KLV_TEST_DEVICE");
+        if (asAnotherUser && deviceForUser.isEmpty()) {
+            if (geteuid() != 0)
+                QSKIP("only root can run the test as another user");
+            TestPty pty;
+            const group *dialout = getgrnam("dialout");
+            QVERIFY(dialout);
+            QVERIFY(chown(qPrintable(pty.path()), 0, dialout->gr_gid) == 0);
+            QVERIFY(chmod(qPrintable(pty.path()), 0660) == 0);
+            QTemporaryDir home;
+            QVERIFY(chown(qPrintable(home.path()), Nobody, Nobody) == 0);
+            QProcess self;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("KLV_TEST_DEVICE"), pty.path());
+            environment.insert(QStringLiteral("HOME"), home.path());
+            environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+            self.setProcessEnvironment(environment);
+            self.setProcessChannelMode(QProcess::MergedChannels);
+            self.setChildProcessModifier([] {
+                if (setgroups(0, nullptr) != 0 || setgid(Nobody) != 0 || setuid(Nobody) != 0)
+                    _exit(99);
+            });
+            self.start(QCoreApplication::applicationFilePath(),
+                       {QStringLiteral("portsThatWouldNotOpen:permission denied")});
+            QVERIFY(self.waitForFinished(Patience));
+            QVERIFY2(self.exitCode() == 0, self.readAll().constData());
+            return;
+        }
+        TestPty pty;
+        const QString device = asAnotherUser ? deviceForUser : pty.path();
+        QtSerialLink holder; // another program that holds the port
+        if (!asAnotherUser)
+            QVERIFY(holder.open(device));
+        openWindow({{1, device}}, {StartupStep});
+        MessageBoxAnswerer boxes;
+        clickDownload();
+        waitForEnd();
+        QCOMPARE(m_portStatusTexts.value(1), QStringLiteral("2"));
+        QCOMPARE(m_portStatusTexts.last(), NotFound);
+        QCOMPARE(boxes.texts(), QStringList{asAnotherUser ? Texts::portsDenied(device)
+                                                          : Texts::portsBusy(device)});
+    }
+
     void noController()
     {
         TestPty silent;

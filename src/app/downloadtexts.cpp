@@ -62,6 +62,31 @@ QString endMessage(Outcome outcome)
     return {};
 }
 
+QString unopenedPortsMessage(const QList<UnopenedPort> &ports)
+{
+    QStringList denied;
+    QStringList busy;
+    for (const UnopenedPort &port : ports) {
+        if (port.reason == Klv::PortOpenError::PermissionDenied)
+            denied << port.device;
+        else if (port.reason == Klv::PortOpenError::Busy)
+            busy << port.device;
+    }
+    QStringList paragraphs;
+    // Serial devices belong to the group dialout; a new member is one after logging in again.
+    if (!denied.isEmpty())
+        paragraphs << QStringLiteral("次のポートを開く権限がありません: %1\n"
+                                     "ユーザーを dialout グループに加え"
+                                     "（sudo usermod -aG dialout ユーザー名）、"
+                                     "ログインし直してください。")
+                          .arg(denied.join(QStringLiteral(", ")));
+    if (!busy.isEmpty())
+        paragraphs << QStringLiteral("次のポートは他のプログラムが使用中です: %1\n"
+                                     "そのプログラムを閉じてから、もう一度お試しください。")
+                          .arg(busy.join(QStringLiteral(", ")));
+    return paragraphs.join(QStringLiteral("\n\n"));
+}
+
 QString lineOpen()
 {
     return QStringLiteral("Open");

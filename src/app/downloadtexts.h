@@ -2,6 +2,7 @@
 
 #include "settingsdownload.h"
 
+#include <QList>
 #include <QString>
 
 // The words of a download on the window: what the port status box shows at each turn, and the
@@ -20,6 +21,16 @@ QString controllerFound();
 QString ended(Klv::SettingsDownload::Outcome outcome);
 // The message box at the end; empty when the end is told in the status box alone.
 QString endMessage(Klv::SettingsDownload::Outcome outcome);
+
+// A port the search could not open, by its device name, and why.
+struct UnopenedPort
+{
+    QString device;
+    Klv::PortOpenError reason;
+};
+// After a search that found no controller: the ports that could not be opened for a reason the
+// user can mend, and how to mend it; empty when there were none.
+QString unopenedPortsMessage(const QList<UnopenedPort> &ports);
 
 // The port state box beside the status box.
 QString lineOpen();

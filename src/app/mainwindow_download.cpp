@@ -13,7 +13,14 @@ void MainWindow::downloadClicked()
 {
     m_ui->downloadButton->setEnabled(false);
     m_ui->portStatusText->setText(DownloadTexts::started());
+    m_unopenedPorts.clear();
     m_download->start();
+}
+
+void MainWindow::notePortUnavailable(int portNumber, PortOpenError reason)
+{
+    m_unopenedPorts << std::pair(portNumber, reason);
+    showPortPassedOver(portNumber);
 }
 
 void MainWindow::showPortPassedOver(int portNumber)
@@ -74,7 +81,15 @@ void MainWindow::showDownloadEnded(SettingsDownload::Outcome outcome)
     if (outcome != SettingsDownload::Outcome::AlreadyOpen &&
         outcome != SettingsDownload::Outcome::NotFound)
         showLineState(false);
-    const QString message = DownloadTexts::endMessage(outcome);
+    QString message = DownloadTexts::endMessage(outcome);
+    if (outcome == SettingsDownload::Outcome::NotFound) {
+        // The status box says no controller answered; a port the user may not open, or one
+        // another program holds, may well be why, and the user can mend that.
+        QList<DownloadTexts::UnopenedPort> ports;
+        for (const auto &[portNumber, reason] : std::as_const(m_unopenedPorts))
+            ports << DownloadTexts::UnopenedPort{m_portMapping(portNumber), reason};
+        message = DownloadTexts::unopenedPortsMessage(ports);
+    }
     if (!message.isEmpty())
         showMessage(this, message);
     m_ui->downloadButton->setEnabled(true);

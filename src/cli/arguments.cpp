@@ -172,5 +172,6 @@ QString cliUsage()
         "  --version               show the version\n"
         "\n"
         "Exit status: 0 done; 1 a bad file or bad arguments; download only: 2 no controller\n"
-        "found, 3 no reply or the port could not be used, 4 the controller refused a step.\n");
+        "found, 3 no reply or the port could not be used, 4 the controller refused a step,\n"
+        "130 interrupted (Ctrl-C): nothing more was sent and the controller keeps its program.\n");
 }

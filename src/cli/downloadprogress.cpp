@@ -16,6 +16,8 @@ DownloadProgress::DownloadProgress(SettingsDownload &download, PortDescription p
                                    bool drawsBar, QObject *parent)
     : QObject(parent), m_portDescription(std::move(portDescription)), m_drawsBar(drawsBar)
 {
+    connect(&download, &SettingsDownload::portUnavailable, this,
+            &DownloadProgress::portUnavailable);
     connect(&download, &SettingsDownload::portGreeted, this, &DownloadProgress::portGreeted);
     connect(&download, &SettingsDownload::controllerFound, this,
             &DownloadProgress::controllerFound);
@@ -23,6 +25,11 @@ DownloadProgress::DownloadProgress(SettingsDownload &download, PortDescription p
             &DownloadProgress::transferStarted);
     connect(&download, &SettingsDownload::stepsTaken, this, &DownloadProgress::stepTaken);
     connect(&download, &SettingsDownload::finished, this, &DownloadProgress::finished);
+}
+
+void DownloadProgress::portUnavailable(int portNumber, PortOpenError reason)
+{
+    m_unopenedPorts << UnopenedPort{portNumber, reason};
 }
 
 void DownloadProgress::portGreeted(int portNumber)
@@ -41,6 +48,7 @@ void DownloadProgress::transferStarted(int total)
 {
     m_total = total;
     m_taken = 0;
+    m_transferring = true;
     Console::writeErr(QStringLiteral("sending %1\n").arg(stepsText(total)));
     if (m_drawsBar && total > 0)
         drawBar();
@@ -68,6 +76,7 @@ void DownloadProgress::drawBar()
 
 void DownloadProgress::finished()
 {
+    m_transferring = false;
     // What follows the bar starts on a line of its own.
     if (m_barShown)
         Console::writeErr(QStringLiteral("\n"));

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "seriallink.h"
+
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -23,12 +26,25 @@ public:
 
     // The port number last greeted; 0 while none has opened.
     int greetedPort() const { return m_greetedPort; }
+    // The ports that could not be opened, and why, in the order they were tried.
+    struct UnopenedPort
+    {
+        int portNumber;
+        Klv::PortOpenError reason;
+    };
+    const QList<UnopenedPort> &unopenedPorts() const { return m_unopenedPorts; }
+    // Whether the steps are being sent.
+    bool isTransferring() const { return m_transferring; }
     int stepsTaken() const { return m_taken; }
     int stepTotal() const { return m_total; }
 
     QString describePort(int portNumber) const { return m_portDescription(portNumber); }
 
+    // The download was abandoned: what follows the bar starts on a line of its own.
+    void abandoned() { finished(); }
+
 private:
+    void portUnavailable(int portNumber, Klv::PortOpenError reason);
     void portGreeted(int portNumber);
     void controllerFound(int portNumber);
     void transferStarted(int total);
@@ -40,6 +56,8 @@ private:
     bool m_drawsBar = false;
     bool m_barShown = false;
     int m_greetedPort = 0;
+    QList<UnopenedPort> m_unopenedPorts;
+    bool m_transferring = false;
     int m_taken = 0;
     int m_total = 0;
 };

@@ -8,6 +8,13 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
+#ifdef Q_OS_UNIX
+#include <grp.h>
+#include <unistd.h>
+#endif
+
 struct CliRun
 {
     bool ended = false; // it ended by itself within the time given
@@ -28,11 +35,20 @@ inline QProcessEnvironment consoleEnvironment()
 }
 
 // Runs klv90-cli with the arguments; stderr goes to errFile when one is given (a terminal, say).
+// With asUser (a root test only), the program runs as that user and group, in no other group.
 inline CliRun runCli(const QStringList &arguments, const QString &errFile = {},
-                     int timeoutMs = 60000)
+                     int timeoutMs = 60000, std::optional<uint> asUser = std::nullopt)
 {
     QProcess process;
     process.setProcessEnvironment(consoleEnvironment());
+#ifdef Q_OS_UNIX
+    if (asUser) {
+        process.setChildProcessModifier([id = *asUser] {
+            if (setgroups(0, nullptr) != 0 || setgid(id) != 0 || setuid(id) != 0)
+                _exit(99);
+        });
+    }
+#endif
     if (!errFile.isEmpty())
         process.setStandardErrorFile(errFile, QIODevice::Append);
     process.start(QStringLiteral(KLV90_CLI), arguments);

@@ -35,4 +35,16 @@ inline const QString NotTaken = QStringLiteral("KLV-90が拒否しました。")
 inline const QString FailedNoReply = Failed + QStringLiteral("\nKLV-90が応答しません。");
 inline const QString FailedRefused =
     Failed + QStringLiteral("\nKLV-90がデータを10回受け付けませんでした。");
+// After a search that found nothing: the ports that would not open, and what to do.
+inline QString portsDenied(const QString &ports)
+{
+    return QStringLiteral("次のポートを開く権限がありません: ") + ports +
+           QStringLiteral("\nユーザーを dialout グループに加え（sudo usermod -aG dialout "
+                          "ユーザー名）、ログインし直してください。");
+}
+inline QString portsBusy(const QString &ports)
+{
+    return QStringLiteral("次のポートは他のプログラムが使用中です: ") + ports +
+           QStringLiteral("\nそのプログラムを閉じてから、もう一度お試しください。");
+}
 } // namespace Texts
