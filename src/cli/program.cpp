@@ -24,6 +24,7 @@ LoadedProgram loadProgram(const QString &path)
     StepTableModel model;
     model.load(file.steps);
     program.table = model.table();
+    program.ignoredBytes = file.ignoredBytes;
     return program;
 }
 
