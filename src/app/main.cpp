@@ -66,12 +66,10 @@ int main(int argc, char *argv[])
     const QString file = files.isEmpty() ? QString() : QDir::current().absoluteFilePath(files[0]);
 
     // A second start shows nothing of its own: the running window comes forward instead, and
-    // opens the file.
+    // opens the file. When no window of this user takes it, this start is the window.
     SingleInstance instance;
-    if (!instance.tryAcquire()) {
-        instance.handOver(file);
+    if (!instance.tryAcquire() && instance.handOver(file))
         return 0;
-    }
 
     // Qt's own dialogs (file, print, replace?) speak the system's language, as the system's
     // dialogs would; the tool's own texts are Japanese whatever the language.
