@@ -1,5 +1,4 @@
-// Where the tool keeps what only its user may see, on real folders, and whose end of a local
-// socket is whose.
+// Where the tool keeps what only its user may see, on real folders, and whose a local server is.
 #include "localuser.h"
 
 #include <QDir>
@@ -13,103 +12,90 @@
 #include <unistd.h>
 #endif
 
-namespace {
-
-constexpr uint Nobody = 65534; // the unprivileged account; the test adds no user of its own
-
-} // namespace
-
 class TestLocalUser : public QObject
 {
     Q_OBJECT
 private slots:
 #ifdef Q_OS_UNIX
     // The runtime folder when it is the user's alone, else one made in the temporary folder,
-    // else one in the user's cache; a folder taken must be a real one of the user's, mode 0700.
+    // else one in the user's cache: a real folder (no link) of the user's, mode 0700.
     void privateFolder_data()
     {
-        QTest::addColumn<QString>(
-            "runtime"); // XDG_RUNTIME_DIR: none, private, open, link, nobody's
-        QTest::addColumn<QString>(
-            "temporary");                    // <tmp>/klv90-<uid> before: none, open, link, nobody's
-        QTest::addColumn<QString>("chosen"); // runtime, temporary or cache
-        QTest::newRow("runtime folder") << "private"
+        QTest::addColumn<QString>("runtime");   // XDG_RUNTIME_DIR: none, ours, open, link, nobody's
+        QTest::addColumn<QString>("temporary"); // <tmp>/klv90-<uid> before: none, ours, open, ...
+        QTest::addColumn<QString>("chosen");
+        QTest::newRow("runtime folder") << "ours"
                                         << "none"
                                         << "runtime";
         QTest::newRow("no runtime folder") << "none"
                                            << "none"
-                                           << "temporary";
+                                           << "tmp/klv90-";
         QTest::newRow("runtime folder open to others") << "open"
                                                        << "none"
-                                                       << "temporary";
+                                                       << "tmp/klv90-";
         QTest::newRow("runtime folder a link") << "link"
                                                << "none"
-                                               << "temporary";
-        QTest::newRow("runtime folder of another user") << "nobody's"
-                                                        << "none"
-                                                        << "temporary";
-        QTest::newRow("temporary folder there") << "none"
-                                                << "private"
-                                                << "temporary";
-        QTest::newRow("temporary folder open to others") << "none"
-                                                         << "open"
-                                                         << "cache";
-        QTest::newRow("temporary folder a link") << "none"
-                                                 << "link"
-                                                 << "cache";
-        QTest::newRow("temporary folder of another user") << "none"
-                                                          << "nobody's"
-                                                          << "cache";
+                                               << "tmp/klv90-";
+        QTest::newRow("runtime folder nobody's") << "nobody's"
+                                                 << "none"
+                                                 << "tmp/klv90-";
+        QTest::newRow("temporary one there") << "none"
+                                             << "ours"
+                                             << "tmp/klv90-";
+        QTest::newRow("temporary one open to others") << "none"
+                                                      << "open"
+                                                      << "cache/klv90";
+        QTest::newRow("temporary one a link") << "none"
+                                              << "link"
+                                              << "cache/klv90";
+        QTest::newRow("temporary one nobody's") << "none"
+                                                << "nobody's"
+                                                << "cache/klv90";
     }
     void privateFolder()
     {
         QFETCH(QString, runtime);
         QFETCH(QString, temporary);
         QFETCH(QString, chosen);
-        if ((runtime == u"nobody's" || temporary == u"nobody's") && geteuid() != 0)
-            QSKIP("needs root, to make a folder of another user");
+        if ((runtime + temporary).contains(u"nobody's") && geteuid() != 0)
+            QSKIP("needs root, to give a folder to another user");
         QTemporaryDir dir;
-        const QString tmp = dir.filePath(QStringLiteral("tmp"));
-        const QMap<QString, QString> folders{
-            {"runtime", dir.filePath(QStringLiteral("runtime"))},
-            {"temporary", tmp + QStringLiteral("/klv90-") + QString::number(geteuid())},
-            {"cache", dir.filePath(QStringLiteral("cache/klv90"))}};
-        const auto make = [&](const QString &path, const QString &kind) {
-            const QString target = dir.filePath(QStringLiteral("elsewhere"));
+        const auto make = [&](const QString &name, const QString &kind) {
+            const QByteArray path = QFile::encodeName(dir.filePath(name));
+            const QByteArray elsewhere = QFile::encodeName(dir.filePath(name + "-target"));
             if (kind == u"link")
-                return ::mkdir(qPrintable(target), 0700) == 0 && QFile::link(target, path);
-            const mode_t mode = kind == u"open" ? 0777 : 0700;
+                return ::mkdir(elsewhere, 0700) == 0 && ::symlink(elsewhere, path) == 0;
             return kind == u"none" ||
-                   (::mkdir(qPrintable(path), 0700) == 0 && ::chmod(qPrintable(path), mode) == 0 &&
-                    (kind != u"nobody's" || ::chown(qPrintable(path), Nobody, Nobody) == 0));
+                   (::mkdir(path, 0700) == 0 && ::chmod(path, kind == u"open" ? 0777 : 0700) == 0 &&
+                    (kind != u"nobody's" || ::chown(path, 65534, 65534) == 0));
         };
-        QVERIFY(QDir().mkdir(tmp));
-        QVERIFY(make(folders["runtime"], runtime) && make(folders["temporary"], temporary));
+        const QString uid = QString::number(geteuid());
+        QVERIFY(make("runtime", runtime) && make("tmp", "ours") &&
+                make("tmp/klv90-" + uid, temporary));
         qputenv("XDG_RUNTIME_DIR",
-                runtime == u"none" ? QByteArray() : folders["runtime"].toLocal8Bit());
-        qputenv("TMPDIR", tmp.toLocal8Bit());
-        qputenv("XDG_CACHE_HOME", dir.filePath(QStringLiteral("cache")).toLocal8Bit());
+                runtime == u"none" ? "" : QFile::encodeName(dir.filePath("runtime")));
+        qputenv("TMPDIR", QFile::encodeName(dir.filePath("tmp")));
+        qputenv("XDG_CACHE_HOME", QFile::encodeName(dir.filePath("cache")));
 
-        QCOMPARE(LocalUser::privateFolder(QStringLiteral("klv90")), folders[chosen]);
+        const QString expected = dir.filePath(chosen == u"tmp/klv90-" ? chosen + uid : chosen);
+        QCOMPARE(LocalUser::privateFolder(QStringLiteral("klv90")), expected);
         struct stat info;
-        QVERIFY(::lstat(qPrintable(folders[chosen]), &info) == 0);
+        QVERIFY(::lstat(QFile::encodeName(expected), &info) == 0);
         QCOMPARE(info.st_mode & 07777, 0700u);
         QCOMPARE(info.st_uid, geteuid());
     }
 #endif
 
-    // A server of this process's user is its own; the other side, another user's, is tried
-    // with two accounts in tst_singleinstance.
+    // A server of the process's own user is its own; another user's is tried with two accounts
+    // in tst_singleinstance.
     void ownServerIsOwned()
     {
         QLocalServer server;
-        QVERIFY(
-            server.listen(QStringLiteral("klv90-test-%1").arg(QCoreApplication::applicationPid())));
+        QVERIFY(server.listen("klv90-test-" + QString::number(QCoreApplication::applicationPid())));
         QLocalSocket socket;
         socket.connectToServer(server.fullServerName());
         QVERIFY(socket.waitForConnected(5000));
         QVERIFY(LocalUser::ownsPeer(socket));
-        QVERIFY(!LocalUser::id().isEmpty());
     }
 };
 

@@ -98,47 +98,24 @@ struct SharedMachine
     }
 };
 
-// The stranger's squatter (tests/singleinstance/squatter.cpp), planting a lock and a socket at
-// each pair of paths.
-class Squatter
+// The lines the stranger's squatter (singleinstance/squatter.cpp) printed, up to the last one.
+QStringList squatterSays(QProcess &squatter, const QString &last)
 {
-public:
-    Squatter(const SharedMachine &machine, const QStringList &pairs)
-    {
-        startAs(m_process, Stranger, machine.squatter, pairs);
+    QStringList lines;
+    while (!lines.contains(last) &&
+           (squatter.canReadLine() || squatter.waitForReadyRead(Patience))) {
+        while (squatter.canReadLine())
+            lines << QString::fromUtf8(squatter.readLine()).trimmed();
     }
+    return lines;
+}
 
-    // The sockets it could plant, once it is ready.
-    QStringList planted()
-    {
-        QStringList sockets;
-        for (const QString &line : linesUntil(QStringLiteral("ready"))) {
-            if (line.startsWith(QStringLiteral("planted ")))
-                sockets << line.mid(8);
-        }
-        return sockets;
-    }
-    // What was sent to it, once everything sent so far has arrived.
-    QStringList received()
-    {
-        m_process.write("report\n");
-        return linesUntil(QStringLiteral("reported")).filter(QStringLiteral("received"));
-    }
-
-private:
-    QStringList linesUntil(const QString &last)
-    {
-        QStringList lines;
-        while (!lines.contains(last) &&
-               (m_process.canReadLine() || m_process.waitForReadyRead(Patience))) {
-            while (m_process.canReadLine())
-                lines << QString::fromUtf8(m_process.readLine()).trimmed();
-        }
-        return lines;
-    }
-
-    QProcess m_process;
-};
+// What the squatter was sent, once everything sent so far has reached it.
+QStringList squatterReceived(QProcess &squatter)
+{
+    squatter.write("report\n");
+    return squatterSays(squatter, QStringLiteral("reported")).filter(QStringLiteral("received"));
+}
 
 } // namespace
 
@@ -352,9 +329,13 @@ private slots:
         const QString name = QStringLiteral("/klv90-%1").arg(Victim);
         const QString temporary = machine.shared + name + name;
         const QString runtime = machine.runtime + name;
-        Squatter squatter(machine, {before + ".lock", before, temporary + ".lock",
-                                    temporary + ".socket", runtime + ".lock", runtime + ".socket"});
-        QCOMPARE(squatter.planted(), (QStringList{before, temporary + ".socket"}));
+        QProcess squatter;
+        startAs(squatter, Stranger, machine.squatter,
+                {before + ".lock", before, temporary + ".lock", temporary + ".socket",
+                 runtime + ".lock", runtime + ".socket"});
+        QCOMPARE(squatterSays(squatter, "ready"),
+                 (QStringList{"planted " + before, "planted " + temporary + ".socket",
+                              "cannot plant " + runtime + ".socket", "ready"}));
 
         // Without a runtime folder the tool keeps both in the user's cache.
         const QString own = (runtimeFolder ? runtime : machine.home + "/.cache/klv90" + name) +
@@ -369,7 +350,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, Patience);
         QCOMPARE(second.exitCode(), 0); // handed over to the first
         QCOMPARE(first.state(), QProcess::Running);
-        QCOMPARE(squatter.received(), QStringList{});
+        QCOMPARE(squatterReceived(squatter), QStringList{});
     }
 
     // A socket that answers where this user's own would be but belongs to another user (put
@@ -381,13 +362,14 @@ private slots:
         SharedMachine machine(m_systemTemp);
         QVERIFY(machine.ready());
         const QString planted = machine.shared + QStringLiteral("/stranger.socket");
-        Squatter squatter(machine, {machine.shared + QStringLiteral("/stranger.lock"), planted});
-        QCOMPARE(squatter.planted(), QStringList{planted});
+        QProcess squatter;
+        startAs(squatter, Stranger, machine.squatter, {machine.shared + "/stranger.lock", planted});
+        QCOMPARE(squatterSays(squatter, "ready"), (QStringList{"planted " + planted, "ready"}));
         QVERIFY(::rename(qPrintable(planted), qPrintable(SingleInstance::serverName())) == 0);
 
         SingleInstance second;
         QVERIFY(!second.handOver(file("program.zzr")));
-        QCOMPARE(squatter.received(), QStringList{});
+        QCOMPARE(squatterReceived(squatter), QStringList{});
         QFile::remove(SingleInstance::serverName());
     }
 
