@@ -351,6 +351,9 @@ private slots:
         QCOMPARE(second.exitCode(), 0); // handed over to the first
         QCOMPARE(first.state(), QProcess::Running);
         QCOMPARE(squatterReceived(squatter), QStringList{});
+        first.kill();
+        squatter.closeWriteChannel(); // it ends at the end of its input
+        QVERIFY(first.waitForFinished(Patience) && squatter.waitForFinished(Patience));
     }
 
     // A socket that answers where this user's own would be but belongs to another user (put
@@ -371,6 +374,8 @@ private slots:
         QVERIFY(!second.handOver(file("program.zzr")));
         QCOMPARE(squatterReceived(squatter), QStringList{});
         QFile::remove(SingleInstance::serverName());
+        squatter.closeWriteChannel();
+        QVERIFY(squatter.waitForFinished(Patience));
     }
 
     // A settings file dropped on the window opens as Load opens it; anything else is not taken.
