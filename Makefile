@@ -1,4 +1,7 @@
 # make run    installs what is missing, builds and starts the tool
+# make install  builds the programs (not the tests) and installs them with the menu entry, the
+#               MIME type and the README into PREFIX (/usr/local unless given), under DESTDIR
+#               when given; asks for sudo for the copying only, when that place is not yours
 # make test   installs what is missing, builds and runs every test, then builds the tests again
 #             with AddressSanitizer and UndefinedBehaviorSanitizer and runs them all there too
 #
@@ -9,14 +12,19 @@ BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
 WINDOWS_DIR ?= build-windows
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
 CTEST = QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
-.PHONY: run test build configure sanitize-build deps bench clean windows windows-test windows-deps
+.PHONY: run install test build configure sanitize-build deps bench clean windows windows-test windows-deps
 
 # Only the tool and the libraries it links; `make build` and `make test` build the rest.
 run: configure
 	@cmake --build $(BUILD_DIR) --target klv90
 	@$(BUILD_DIR)/bin/klv90
+
+install: configure
+	@cmake --build $(BUILD_DIR) --target installed_programs
+	@DESTDIR="$(DESTDIR)" tools/install-build $(BUILD_DIR) "$(PREFIX)"
 
 test: build sanitize-build
 	@echo "== tests"

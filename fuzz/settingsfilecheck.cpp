@@ -25,6 +25,10 @@ QString checkSettingsFileLoad(QByteArrayView bytes)
         return QStringLiteral("%1 steps read, %2 in the file")
             .arg(contents.steps.size())
             .arg(records);
+    if (contents.ignoredBytes != bytes.size() - 3 - 11 * records)
+        return QStringLiteral("%1 bytes told ignored, %2 after the last record")
+            .arg(contents.ignoredBytes)
+            .arg(bytes.size() - 3 - 11 * records);
     for (qsizetype r = 0; r < records; ++r) {
         for (int i = 0; i < Step::FieldCount; ++i) {
             if (contents.steps[r].field(i) != quint8(bytes[3 + 11 * r + i]))

@@ -161,7 +161,10 @@ private slots:
         QTest::newRow("one step") << fileOf({StartupStep}) << 0 << "settings file, 1 step";
         QTest::newRow("magic only") << QByteArray("KLV") << 0 << "settings file, 0 steps";
         QTest::newRow("128 steps and a partial record")
-            << fileOf(fallingSteps(128), "1234567890") << 0 << "settings file, 128 steps";
+            << fileOf(fallingSteps(128), "1234567890") << 0
+            << "settings file, 128 steps; 10 trailing bytes ignored";
+        QTest::newRow("magic and one byte")
+            << QByteArray("KLV\1") << 0 << "settings file, 0 steps; 1 trailing byte ignored";
         QTest::newRow("129 steps") << fileOf(fallingSteps(129)) << 1 << "more than 128 steps";
         QTest::newRow("wrong magic")
             << fileOf({StartupStep}).replace(0, 3, "KLW") << 1 << "not a settings file";
@@ -279,7 +282,19 @@ private slots:
         QCOMPARE(lines[7], second);
     }
 
-    // show --csv: a header of the grid's column titles, then the grid's texts of each step.
+    // show of a program without steps prints no list, not even a header, and says why.
+    void showEmptyProgram()
+    {
+        const QString file = programFile(QStringLiteral("empty.zzr"), {});
+        const CliRun run = runCli({"show", file});
+        QVERIFY(run.ended);
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(run.out, QByteArray());
+        QCOMPARE(run.errText(), "klv90-cli: " + file + ": no steps\n");
+    }
+
+    // show --csv: a header of the grid's column titles, then the grid's texts of each step; a
+    // program without steps gets the header, and the note of show.
     void showCsv_data()
     {
         QTest::addColumn<QList<Step>>("stored");
@@ -297,11 +312,12 @@ private slots:
     {
         QFETCH(QList<Step>, stored);
         QFETCH(QStringList, rows);
-        const CliRun run =
-            runCli({"show", "--csv", programFile(QStringLiteral("grid.zzr"), stored)});
+        const QString file = programFile(QStringLiteral("grid.zzr"), stored);
+        const CliRun run = runCli({"show", "--csv", file});
         QVERIFY(run.ended);
         QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.err, QByteArray());
+        QCOMPARE(run.errText(),
+                 stored.isEmpty() ? "klv90-cli: " + file + ": no steps\n" : QString());
         const QString header = QStringLiteral(
             "ワイヤー１,ワイヤー２,ワイヤー３,ワイヤー４,ワイヤー５,ワイヤー６,ワイヤーフラグ,"
             "ポート１,ポート２,ポート３,ポート４,増減条件,終了待ち,命令１調光速度,命令１目的輝度,"

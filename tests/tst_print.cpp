@@ -76,15 +76,19 @@ struct Word
     double xMin, yMin, xMax, yMax; // points from the sheet's top-left corner
 };
 
-// One page read back from pdftotext's word boxes, a text line per row of words. A 9-point word is
-// set at its column, 4.5 points a column from the separator's start (column 1); a word off its
-// column, of another size or width, or off the sheet reads "?word", and a row that is not 9 points
-// below the one before comes after a line "?". The 14-point title is taken as it stands.
-QStringList readBack(const QString &pdf, int page)
+constexpr double PointsPerMm = 72 / 25.4;
+
+// One page read back from pdftotext's word boxes, a text line per row of words. The separator
+// (184 hyphens from column 1) gives the width of a column, and so the scale the list was printed
+// at: 4.5 points a column at full size. A 9-point word is set at its column; a word off its column,
+// of another size or width, or closer than margin points to an edge of the sheet reads "?word",
+// and a row that is not 9 points below the one before comes after a line "?". The 14-point title
+// is taken as it stands when it keeps the margin.
+QStringList readBack(const QString &pdf, int page, double margin)
 {
     QXmlStreamReader xml(pdftotext(pdf, page, "-bbox"));
     QList<Word> words;
-    double origin = 0;
+    double origin = 0, scale = 1;
     while (!xml.atEnd()) {
         if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"word") {
             const auto at = [&](const char *name) {
@@ -92,8 +96,10 @@ QStringList readBack(const QString &pdf, int page)
             };
             words.append({QString(), at("xMin"), at("yMin"), at("xMax"), at("yMax")});
             words.last().text = xml.readElementText();
-            if (words.last().text.startsWith(QStringLiteral("----")))
-                origin = words.last().xMin - 4.5;
+            if (words.last().text.startsWith(QStringLiteral("----"))) {
+                scale = (words.last().xMax - words.last().xMin) / (184 * 4.5);
+                origin = words.last().xMin - 4.5 * scale;
+            }
         }
     }
     std::sort(words.begin(), words.end(), [](const Word &a, const Word &b) {
@@ -102,24 +108,26 @@ QStringList readBack(const QString &pdf, int page)
     QStringList lines;
     double rowTop = -1, previousRow = -1;
     for (const Word &word : words) {
-        const bool title = qAbs(word.yMax - word.yMin - 14) < 0.1;
+        const bool title = qAbs(word.yMax - word.yMin - 14 * scale) < 0.1;
         if (word.yMin != rowTop) {
-            if (!title && previousRow >= 0 && qAbs(word.yMin - previousRow - 9) > 0.05)
+            if (!title && previousRow >= 0 && qAbs(word.yMin - previousRow - 9 * scale) > 0.05)
                 lines << QStringLiteral("?");
             lines << QString();
             rowTop = word.yMin;
             previousRow = title ? -1 : rowTop;
         }
         QString &line = lines.last();
+        const bool inside = word.xMin >= margin && word.xMax <= 842 - margin &&
+                            word.yMin >= margin && word.yMax <= 595 - margin;
         if (title) {
-            line += word.text;
+            line += inside ? word.text : u'?' + word.text;
             continue;
         }
-        const double column = (word.xMin - origin) / 4.5;
-        const bool placed = qAbs(word.yMax - word.yMin - 9) < 0.1 &&
-                            qAbs(column - qRound(column)) < 0.01 &&
-                            qAbs(word.xMax - word.xMin - displayColumns(word.text) * 4.5) < 0.05 &&
-                            word.xMin >= 0 && word.xMax <= 842 && word.yMax <= 595;
+        const double column = (word.xMin - origin) / (4.5 * scale);
+        const bool placed =
+            inside && qAbs(word.yMax - word.yMin - 9 * scale) < 0.1 &&
+            qAbs(column - qRound(column)) < 0.01 &&
+            qAbs(word.xMax - word.xMin - displayColumns(word.text) * 4.5 * scale) < 0.05;
         line += QString(std::max(0, qRound(column) - int(displayColumns(line))), u' ');
         line += placed ? word.text : u'?' + word.text;
     }
@@ -214,25 +222,38 @@ private slots:
     void cleanup() { QFile::remove(pdfPath()); }
 
     // A4 landscape whatever the printer was set to; every page opens with its own header, and
-    // reads back column for column at 9 points, a full-width character two columns wide.
+    // reads back column for column, a full-width character two columns wide, at least 5 mm inside
+    // every edge of the sheet and inside what the printer says it can print. The widest line does
+    // not fit at 9 points within 5 mm, so the whole list is a little smaller.
     void pdfPages_data()
     {
         QTest::addColumn<int>("steps");
         QTest::addColumn<int>("pages");
-        QTest::newRow("empty table: no document") << 0 << 0;
-        QTest::newRow("55") << 55 << 1;
-        QTest::newRow("56") << 56 << 2;
-        QTest::newRow("128") << 128 << 3;
+        QTest::addColumn<double>("unprintableMm"); // the edge the printer cannot print on
+        QTest::newRow("empty table: no document") << 0 << 0 << 0.0;
+        QTest::newRow("55") << 55 << 1 << 0.0;
+        QTest::newRow("56") << 56 << 2 << 0.0;
+        QTest::newRow("128") << 128 << 3 << 0.0;
+        QTest::newRow("128, the printer cannot print the outer 4 mm") << 128 << 3 << 4.0;
+        QTest::newRow("128, the printer cannot print the outer 15 mm") << 128 << 3 << 15.0;
     }
     void pdfPages()
     {
         QFETCH(int, steps);
         QFETCH(int, pages);
+        QFETCH(double, unprintableMm);
         const StepTable table = sampleTable(steps);
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFileName(pdfPath());
-        printer.setPageSize(QPageSize(QPageSize::Letter));
-        printer.setPageOrientation(QPageLayout::Portrait);
+        if (unprintableMm > 0) {
+            const QMarginsF edge(unprintableMm, unprintableMm, unprintableMm, unprintableMm);
+            QVERIFY(
+                printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                                  edge, QPageLayout::Millimeter, edge)));
+        } else {
+            printer.setPageSize(QPageSize(QPageSize::Letter));
+            printer.setPageOrientation(QPageLayout::Portrait);
+        }
         QVERIFY(printParameterList(printer, table));
         QCOMPARE(QFile::exists(pdfPath()), pages > 0);
         QCOMPARE(pageCount(pdfPath()), pages);
@@ -240,6 +261,8 @@ private slots:
             countInPdf(pdfPath(), QStringLiteral("/MediaBox \\[0 0 842(\\.0*)? 595(\\.0*)?\\]")),
             pages); // A4 landscape
         const QList<PrintPage> expected = parameterListPages(table);
+        // Less a hundredth of a point, for the rounding of the PDF's coordinates.
+        const double margin = std::max(5.0, unprintableMm) * PointsPerMm - 0.01;
         for (int p = 0; p < pages; ++p) {
             QStringList lines;
             for (const PrintLine &line : expected[p].mid(1)) {
@@ -249,7 +272,7 @@ private slots:
                     text.chop(1);
                 lines << text;
             }
-            QCOMPARE(readBack(pdfPath(), p + 1), lines);
+            QCOMPARE(readBack(pdfPath(), p + 1, margin), lines);
         }
     }
 

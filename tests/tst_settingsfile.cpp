@@ -171,6 +171,7 @@ private slots:
         const SettingsFileContents inMemory = parseSettingsFile(bytes);
         QCOMPARE(fromDisk.error, inMemory.error);
         QCOMPARE(fromDisk.steps, inMemory.steps);
+        QCOMPARE(fromDisk.ignoredBytes, inMemory.ignoredBytes);
     }
 };
 

@@ -9,6 +9,7 @@
 #include "testtexts.h"
 
 #include <QApplication>
+#include <QCryptographicHash>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
@@ -19,6 +20,9 @@
 #include <QWindow>
 
 #include <memory>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Klv;
 
@@ -35,13 +39,94 @@ QProcessEnvironment toolEnvironment(const QString &runtimeDir)
     return env;
 }
 
+// The two accounts of a shared workshop PC, by number: the kernel needs no more. The victim is
+// "nobody"; the test adds no user of its own.
+constexpr uint Victim = 65534;
+constexpr uint Stranger = 65533;
+
+// Starts program as the user uid, with nothing of root's kept.
+void startAs(QProcess &process, uint uid, const QString &program, const QStringList &arguments)
+{
+    const QString id = QString::number(uid);
+    process.start(QStringLiteral("setpriv"),
+                  QStringList{"--reuid=" + id, "--regid=" + id, "--clear-groups", program} +
+                      arguments);
+}
+
+// A machine the two share: a temporary folder open to all (sticky, as /tmp is), the victim's
+// home and runtime folder, and the tool and the squatter where both users can run them.
+struct SharedMachine
+{
+    explicit SharedMachine(const QString &temporaryFolder)
+        : root(temporaryFolder + QStringLiteral("/shared-machine-XXXXXX"))
+    {
+    }
+
+    QTemporaryDir root;
+    QString shared = root.filePath(QStringLiteral("tmp"));
+    QString home = root.filePath(QStringLiteral("home"));
+    QString runtime = root.filePath(QStringLiteral("run"));
+    QString tool = root.filePath(QStringLiteral("victim/klv90"));
+    QString squatter = root.filePath(QStringLiteral("stranger/klv90"));
+    QString program = root.filePath(QStringLiteral("program.zzr"));
+
+    bool ready() const
+    {
+        const auto victims = [](const QString &path) {
+            return ::mkdir(qPrintable(path), 0700) == 0 &&
+                   ::chown(qPrintable(path), Victim, Victim) == 0;
+        };
+        return ::chmod(qPrintable(root.path()), 0755) == 0 &&
+               ::mkdir(qPrintable(shared), 0777) == 0 && ::chmod(qPrintable(shared), 01777) == 0 &&
+               victims(home) && victims(runtime) && QDir().mkpath(QFileInfo(tool).path()) &&
+               QDir().mkpath(QFileInfo(squatter).path()) &&
+               QFile::copy(QStringLiteral(KLV90_EXECUTABLE), tool) &&
+               QFile::copy(QStringLiteral(SQUATTER), squatter) &&
+               writeAll(program, fileOf(stepsFor(3)));
+    }
+
+    // The real klv90 in the victim's session, with or without a runtime folder.
+    void startTool(QProcess &tool, const QStringList &arguments, bool withRuntimeFolder) const
+    {
+        QProcessEnvironment env;
+        env.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
+        env.insert(QStringLiteral("HOME"), home);
+        env.insert(QStringLiteral("TMPDIR"), shared);
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (withRuntimeFolder)
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        tool.setProcessEnvironment(env);
+        startAs(tool, Victim, this->tool, arguments);
+    }
+};
+
+// The lines the stranger's squatter (singleinstance/squatter.cpp) printed, up to the last one.
+QStringList squatterSays(QProcess &squatter, const QString &last)
+{
+    QStringList lines;
+    while (!lines.contains(last) &&
+           (squatter.canReadLine() || squatter.waitForReadyRead(Patience))) {
+        while (squatter.canReadLine())
+            lines << QString::fromUtf8(squatter.readLine()).trimmed();
+    }
+    return lines;
+}
+
+// What the squatter was sent, once everything sent so far has reached it.
+QStringList squatterReceived(QProcess &squatter)
+{
+    squatter.write("report\n");
+    return squatterSays(squatter, QStringLiteral("reported")).filter(QStringLiteral("received"));
+}
+
 } // namespace
 
 class TestSingleInstance : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_temp; // the lock and the socket live here
+    const QString m_systemTemp = QDir::tempPath(); // before TMPDIR points into m_temp
+    QTemporaryDir m_temp; // the lock and the socket live in its runtime folder
     QTemporaryDir m_files;
     std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<MainWindow> m_window;
@@ -90,6 +175,8 @@ private slots:
         QVERIFY(QDir(m_temp.path())
                     .mkdir(QStringLiteral("runtime"),
                            QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        // The lock and the socket go there, for this process as for the tool's.
+        qputenv("XDG_RUNTIME_DIR", m_temp.filePath(QStringLiteral("runtime")).toLocal8Bit());
         QVERIFY(writeAll(file("program.zzr"), fileOf(stepsFor(3))));
         QVERIFY(writeAll(file("wrong.zzr"), "XLV"));
     }
@@ -214,14 +301,88 @@ private slots:
         QProcess killed;
         startTool(killed, {});
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(SingleInstance::lockPath()), Patience);
-        QTRY_VERIFY_WITH_TIMEOUT(
-            QFile::exists(QDir(m_temp.path()).filePath(SingleInstance::serverName())), Patience);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(SingleInstance::serverName()), Patience);
         killed.kill();
         QVERIFY(killed.waitForFinished());
 
         becomeFirst();
         runSecondStart({file("program.zzr")});
         QTRY_COMPARE_WITH_TIMEOUT(m_window->stepTable().count(), 3, Patience);
+    }
+
+    // Another user of the machine plants a lock naming a live klv90 and a listening socket
+    // wherever they can reach: where the tool kept them before (the shared temporary folder, after
+    // a hash of the home folder), in the temporary folder's klv90-<uid> (made first), and in the
+    // runtime folder (not theirs to enter). The user's tool still starts its window, a second
+    // start hands over to it, and the stranger learns nothing.
+    void strangerNeitherBlocksNorListens_data()
+    {
+        QTest::addColumn<bool>("runtimeFolder"); // the session has XDG_RUNTIME_DIR
+        QTest::newRow("with a runtime folder") << true;
+        QTest::newRow("without one") << false;
+    }
+    void strangerNeitherBlocksNorListens()
+    {
+        QFETCH(bool, runtimeFolder);
+        if (geteuid() != 0)
+            QSKIP("needs root, to run the tool and a stranger as two other users");
+        SharedMachine machine(m_systemTemp);
+        QVERIFY(machine.ready());
+        const QString hash =
+            QCryptographicHash::hash(machine.home.toUtf8(), QCryptographicHash::Sha1)
+                .toHex()
+                .left(16);
+        const QString before = machine.shared + QStringLiteral("/klv90-") + hash;
+        const QString name = QStringLiteral("/klv90-%1").arg(Victim);
+        const QString temporary = machine.shared + name + name;
+        const QString runtime = machine.runtime + name;
+        QProcess squatter;
+        startAs(squatter, Stranger, machine.squatter,
+                {before + ".lock", before, temporary + ".lock", temporary + ".socket",
+                 runtime + ".lock", runtime + ".socket"});
+        QCOMPARE(squatterSays(squatter, "ready"),
+                 (QStringList{"planted " + before, "planted " + temporary + ".socket",
+                              "cannot plant " + runtime + ".socket", "ready"}));
+
+        // Without a runtime folder the tool keeps both in the user's cache.
+        const QString own = (runtimeFolder ? runtime : machine.home + "/.cache/klv90" + name) +
+                            QStringLiteral(".socket");
+        QProcess first, second;
+        machine.startTool(first, {}, runtimeFolder);
+        // A start that took the stranger's lock for a running window ends at once.
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(own) || first.state() == QProcess::NotRunning,
+                                 Patience);
+        QCOMPARE(first.state(), QProcess::Running);
+        machine.startTool(second, {machine.program}, runtimeFolder);
+        QTRY_COMPARE_WITH_TIMEOUT(second.state(), QProcess::NotRunning, Patience);
+        QCOMPARE(second.exitCode(), 0); // handed over to the first
+        QCOMPARE(first.state(), QProcess::Running);
+        QCOMPARE(squatterReceived(squatter), QStringList{});
+        first.kill();
+        squatter.closeWriteChannel(); // it ends at the end of its input
+        QVERIFY(first.waitForFinished(Patience) && squatter.waitForFinished(Patience));
+    }
+
+    // A socket that answers where this user's own would be but belongs to another user (put
+    // there by root here) is no running window: it is told nothing.
+    void handOverOnlyToThisUser()
+    {
+        if (geteuid() != 0)
+            QSKIP("needs root, to run a stranger as another user");
+        SharedMachine machine(m_systemTemp);
+        QVERIFY(machine.ready());
+        const QString planted = machine.shared + QStringLiteral("/stranger.socket");
+        QProcess squatter;
+        startAs(squatter, Stranger, machine.squatter, {machine.shared + "/stranger.lock", planted});
+        QCOMPARE(squatterSays(squatter, "ready"), (QStringList{"planted " + planted, "ready"}));
+        QVERIFY(::rename(qPrintable(planted), qPrintable(SingleInstance::serverName())) == 0);
+
+        SingleInstance second;
+        QVERIFY(!second.handOver(file("program.zzr")));
+        QCOMPARE(squatterReceived(squatter), QStringList{});
+        QFile::remove(SingleInstance::serverName());
+        squatter.closeWriteChannel();
+        QVERIFY(squatter.waitForFinished(Patience));
     }
 
     // A settings file dropped on the window opens as Load opens it; anything else is not taken.

@@ -1,6 +1,6 @@
 // Prints a sample program of 128 steps to a PDF file, for the README's picture of the parameter
 // list: printout <file.pdf>, then pdftoppm -png -gray -r 100 -f 1 -l 1 -singlefile <file.pdf>
-// <stem>. docs/printout.png is that page reduced to 16 grey levels.
+// <stem>. docs/printout.png is that page reduced to 16 grey levels (pngquant 16).
 #include "printlist.h"
 #include "steprules.h"
 

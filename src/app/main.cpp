@@ -9,13 +9,11 @@
 #include <QTimer>
 #include <QTranslator>
 
-int main(int argc, char *argv[])
-{
-    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
-    QApplication app(argc, argv);
-    QApplication::setApplicationVersion(QStringLiteral(KLV90_VERSION));
+namespace {
 
-    QCommandLineParser options;
+// What the tool takes on its command line.
+void describeArguments(QCommandLineParser &options)
+{
     options.setApplicationDescription(
         QStringLiteral("The KLV-90 service tool. FILE, a settings file (.zzr), is opened as "
                        "Load opens it; with the tool already running, that window opens it."));
@@ -23,6 +21,43 @@ int main(int argc, char *argv[])
     options.addVersionOption();
     options.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("a settings file"),
                                   QStringLiteral("[FILE]"));
+}
+
+// --help and --version need no display, but QApplication ends the process where there is none,
+// so they are answered before it exists. Qt's own options (-platform, -reverse) are taken out by
+// QApplication only later: here they are ignored, and a word is an option only as a whole.
+void answerHelpOrVersion(int &argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser options;
+    describeArguments(options);
+    options.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    options.parse(arguments);
+    const bool version = options.isSet(QStringLiteral("version"));
+    if (!version && !options.isSet(QStringLiteral("help")) &&
+        !options.isSet(QStringLiteral("help-all")))
+        return;
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(QStringLiteral(KLV90_VERSION));
+    if (version)
+        options.showVersion();
+    options.showHelp();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    answerHelpOrVersion(argc, argv);
+
+    QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+    QApplication app(argc, argv);
+    QApplication::setApplicationVersion(QStringLiteral(KLV90_VERSION));
+
+    QCommandLineParser options;
+    describeArguments(options);
     options.process(app);
     const QStringList files = options.positionalArguments();
     if (files.size() > 1)
@@ -31,12 +66,10 @@ int main(int argc, char *argv[])
     const QString file = files.isEmpty() ? QString() : QDir::current().absoluteFilePath(files[0]);
 
     // A second start shows nothing of its own: the running window comes forward instead, and
-    // opens the file.
+    // opens the file. When no window of this user takes it, this start is the window.
     SingleInstance instance;
-    if (!instance.tryAcquire()) {
-        instance.handOver(file);
+    if (!instance.tryAcquire() && instance.handOver(file))
         return 0;
-    }
 
     // Qt's own dialogs (file, print, replace?) speak the system's language, as the system's
     // dialogs would; the tool's own texts are Japanese whatever the language.

@@ -1,6 +1,7 @@
 #include "singleinstance.h"
 
-#include <QCryptographicHash>
+#include "localuser.h"
+
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalServer>
@@ -14,12 +15,11 @@ namespace {
 constexpr qint64 LongestRequest = 64 * 1024;
 const QByteArray Taken = QByteArrayLiteral("taken\n");
 
-// Each user has a home of their own; its path names the user on every system.
-QString userKey()
+// The lock's and the socket's name, the user's id in it: on Windows the pipe names of all users
+// share one namespace.
+QString nameOf(const char *what)
 {
-    const QByteArray hash =
-        QCryptographicHash::hash(QDir::homePath().toUtf8(), QCryptographicHash::Sha1).toHex();
-    return QString::fromLatin1(hash.left(16));
+    return QStringLiteral("klv90-%1.%2").arg(LocalUser::id(), QLatin1String(what));
 }
 
 } // namespace
@@ -34,6 +34,8 @@ SingleInstance::~SingleInstance() = default;
 
 bool SingleInstance::tryAcquire()
 {
+    if (m_lock.fileName().isEmpty())
+        return true;
     if (!m_lock.tryLock(0))
         return false;
     // The lock is ours, so a socket of that name can only be left by a process that is gone.
@@ -47,7 +49,7 @@ bool SingleInstance::tryAcquire()
                     [this, socket] { readRequest(socket); });
         }
     });
-    // Without the socket the tool still runs; later starts then only end.
+    // Without the socket the tool still runs; later starts then open windows of their own.
     m_server->listen(serverName());
     return true;
 }
@@ -75,17 +77,23 @@ void SingleInstance::readRequest(QLocalSocket *socket)
 
 bool SingleInstance::handOver(const QString &path, int timeoutMs)
 {
+    const QString server = serverName();
+    if (server.isEmpty())
+        return false;
     const QDeadlineTimer deadline(timeoutMs);
     QLocalSocket socket;
     // The first start may hold the lock a moment before it listens.
     for (;;) {
-        socket.connectToServer(serverName());
+        socket.connectToServer(server);
         if (socket.waitForConnected(int(deadline.remainingTime())))
             break;
         if (deadline.hasExpired())
             return false;
         QThread::msleep(20);
     }
+    // The path is for this user's window only; whatever else answers learns nothing.
+    if (!LocalUser::ownsPeer(socket))
+        return false;
     socket.write(path.toUtf8().toPercentEncoding() + '\n');
     if (!socket.waitForBytesWritten(int(deadline.remainingTime())))
         return false;
@@ -97,10 +105,17 @@ bool SingleInstance::handOver(const QString &path, int timeoutMs)
 
 QString SingleInstance::lockPath()
 {
-    return QDir(QDir::tempPath()).filePath(QStringLiteral("klv90-%1.lock").arg(userKey()));
+    const QString folder = LocalUser::privateFolder(QStringLiteral("klv90"));
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(nameOf("lock"));
 }
 
 QString SingleInstance::serverName()
 {
-    return QStringLiteral("klv90-%1").arg(userKey());
+#ifdef Q_OS_WIN
+    return nameOf("pipe");
+#else
+    // A full path: the socket lies beside the lock, where no one else can put one of theirs.
+    const QString folder = LocalUser::privateFolder(QStringLiteral("klv90"));
+    return folder.isEmpty() ? QString() : QDir(folder).filePath(nameOf("socket"));
+#endif
 }

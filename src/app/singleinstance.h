@@ -17,15 +17,19 @@ public:
     explicit SingleInstance(QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // Takes the lock and listens for later starts; false when a running instance holds it.
+    // Takes the lock and listens for later starts; false when a running instance holds it. True
+    // without either when this user has no private folder to keep them in.
     bool tryAcquire();
     // For a start that did not get the lock: asks the running instance to come to the front
     // and to open path unless it is empty. Gives up after timeoutMs; true when it was taken.
+    // Tells nothing to a server of another user: false, as if nothing were running.
     bool handOver(const QString &path, int timeoutMs = 5000);
 
-    // Where the lock lives: the temporary directory, one file per user.
+    // Where the lock lives: a folder only this user can write to (LocalUser::privateFolder);
+    // empty when there is none, and then every start runs on its own.
     static QString lockPath();
-    // The local socket's name, one per user.
+    // The local socket: a full path beside the lock on Unix, a pipe name holding the user's SID
+    // on Windows; empty when there is no private folder.
     static QString serverName();
 
 signals:

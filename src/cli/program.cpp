@@ -23,6 +23,7 @@ LoadedProgram loadProgram(const QString &path)
     }
     // The table sorts what it takes, as the window's Load does.
     program.table = StepTable(file.steps);
+    program.ignoredBytes = file.ignoredBytes;
     return program;
 }
 

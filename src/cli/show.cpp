@@ -53,6 +53,9 @@ int showProgram(const CliArguments &arguments)
         Console::printError(arguments.file + QStringLiteral(": ") + program.error);
         return ExitStatus::Failed;
     }
+    // The list of an empty program has not even a header: say why nothing came.
+    if (program.table.isEmpty())
+        Console::printError(arguments.file + QStringLiteral(": no steps"));
     Console::writeOut(arguments.csv ? csvText(program.table) : listText(program.table));
     return ExitStatus::Done;
 }
@@ -64,8 +67,14 @@ int checkProgram(const CliArguments &arguments)
         Console::printError(arguments.file + QStringLiteral(": ") + program.error);
         return ExitStatus::Failed;
     }
-    Console::writeOut(QStringLiteral("%1: settings file, %2\n")
-                          .arg(arguments.file, stepsText(program.table.count()))
-                          .toUtf8());
+    QString verdict = QStringLiteral("%1: settings file, %2")
+                          .arg(arguments.file, stepsText(program.table.count()));
+    // Loaded as the window loads it, without them; a script may want to know.
+    if (program.ignoredBytes > 0)
+        verdict +=
+            QStringLiteral("; %1 trailing %2 ignored")
+                .arg(program.ignoredBytes)
+                .arg(program.ignoredBytes == 1 ? QStringLiteral("byte") : QStringLiteral("bytes"));
+    Console::writeOut((verdict + u'\n').toUtf8());
     return ExitStatus::Done;
 }

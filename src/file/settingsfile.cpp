@@ -35,6 +35,7 @@ SettingsFileContents parseSettingsFile(QByteArrayView bytes)
         return {SettingsFileError::TooManySteps, {}};
 
     SettingsFileContents contents;
+    contents.ignoredBytes = (bytes.size() - MagicSize) % RecordSize;
     contents.steps.reserve(records);
     for (qsizetype r = 0; r < records; ++r) {
         const QByteArrayView record = bytes.sliced(MagicSize + r * RecordSize, RecordSize);

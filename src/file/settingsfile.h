@@ -30,13 +30,14 @@ enum class SettingsFileError {
 struct SettingsFileContents
 {
     SettingsFileError error = SettingsFileError::None;
-    QList<Step> steps; // empty unless error is None
+    QList<Step> steps;          // empty unless error is None
+    qsizetype ignoredBytes = 0; // the bytes of a trailing partial record, left unread
 };
 
 // The bytes of a settings file for the steps in use, in table order.
 QByteArray settingsFileBytes(const StepTable &table);
 
-// Checks and decodes a whole file's bytes. A trailing partial record is ignored.
+// Checks and decodes a whole file's bytes. A trailing partial record is ignored, and counted.
 SettingsFileContents parseSettingsFile(QByteArrayView bytes);
 
 // Reads and checks the file at path; touches no table, so a refusal loses nothing.

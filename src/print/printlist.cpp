@@ -27,38 +27,64 @@ QFont listFont(int points)
 // Where the list stands on the sheet, in device pixels of the printer.
 struct ListGeometry
 {
-    QPointF origin;   // top-left corner of the block on the paper
+    QPointF origin;   // where the top-left corner of the inked block lands on the paper
+    QPointF inkStart; // top-left corner of the inked block in the unscaled lines' coordinates
     double scale = 1; // 1 prints the faces at their nominal sizes
     double pixelsPerPoint = 1;
 };
 
-// Lines are set solid, an em of their face apart: the face's own line height would not leave
-// room for 55 steps and the header on the sheet. The block of the widest and tallest page is
-// centred on the paper and shrunk only when the printer's unprintable edges leave too little room.
+// No character comes closer to the paper's edge than this, whatever the printer says it can print.
+constexpr double SmallestMarginMm = 5;
+
+// The part of the pages that carries characters, in unscaled coordinates with the first line's
+// top at 0: from the first drawn column to the end of the last, from the top of the first line
+// with text to the bottom of the last. Lines are set solid, an em of their face apart: the face's
+// own line height would not leave room for 55 steps and the header on the sheet.
+QRectF inkedBlock(const QPrinter &printer, const QList<PrintPage> &pages, double pixelsPerPoint)
+{
+    QRectF block;
+    for (const PrintPage &page : pages) {
+        double top = 0;
+        for (const PrintLine &line : page) {
+            const double em = line.points * pixelsPerPoint;
+            const QString text = line.text.trimmed();
+            if (!text.isEmpty()) {
+                const QFontMetricsF metrics(listFont(line.points), &printer);
+                const double columnWidth = metrics.horizontalAdvance(u'0');
+                qsizetype blanks = 0;
+                while (line.text[blanks].isSpace())
+                    ++blanks;
+                const int firstColumn = displayColumns(QStringView(line.text).first(blanks));
+                const QRectF inked(firstColumn * columnWidth, top,
+                                   displayColumns(text) * columnWidth, em);
+                block = block.isNull() ? inked : block.united(inked);
+            }
+            top += em;
+        }
+    }
+    return block;
+}
+
+// The block goes inside what the printer reports it can print and at least 5 mm inside every
+// edge of the paper, centred on the paper as far as that allows. It is shrunk as a whole, never
+// wrapped, when it does not fit; every page gets the same place and scale.
 ListGeometry listGeometry(const QPrinter &printer, const QList<PrintPage> &pages)
 {
     ListGeometry geometry;
     geometry.pixelsPerPoint = printer.resolution() / 72.0;
-    QSizeF block;
-    for (const PrintPage &page : pages) {
-        double height = 0;
-        for (const PrintLine &line : page) {
-            const QFontMetricsF metrics(listFont(line.points), &printer);
-            block.setWidth(std::max(block.width(),
-                                    displayColumns(line.text) * metrics.horizontalAdvance(u'0')));
-            height += line.points * geometry.pixelsPerPoint;
-        }
-        block.setHeight(std::max(block.height(), height));
-    }
+    const QRectF block = inkedBlock(printer, pages, geometry.pixelsPerPoint);
+    geometry.inkStart = block.topLeft();
 
     QPageLayout printable = printer.pageLayout();
     printable.setMode(QPageLayout::StandardMode);
     printable.setMargins(printable.minimumMargins());
-    const QRectF area = printable.paintRectPixels(printer.resolution());
+    const QRectF paper = printable.fullRectPixels(printer.resolution());
+    const double margin = SmallestMarginMm / 25.4 * printer.resolution();
+    const QRectF area = QRectF(printable.paintRectPixels(printer.resolution()))
+                            .intersected(paper.adjusted(margin, margin, -margin, -margin));
     geometry.scale = std::min({1.0, area.width() / block.width(), area.height() / block.height()});
 
-    const QSizeF paper = printable.fullRectPixels(printer.resolution()).size();
-    const QSizeF drawn = block * geometry.scale;
+    const QSizeF drawn = block.size() * geometry.scale;
     const auto centred = [](double room, double size, double low, double high) {
         return std::max(low, std::min((room - size) / 2, high - size));
     };
@@ -105,6 +131,7 @@ void drawPage(QPainter &painter, const PrintPage &page, const ListGeometry &geom
     painter.resetTransform();
     painter.translate(geometry.origin);
     painter.scale(geometry.scale, geometry.scale);
+    painter.translate(-geometry.inkStart);
     double top = 0;
     for (const PrintLine &line : page) {
         drawLine(painter, line, top, geometry.pixelsPerPoint);
@@ -127,7 +154,10 @@ bool pdfFileComplete(const QPrinter &printer)
 
 bool printParameterList(QPrinter &printer, const StepTable &table)
 {
-    if (!printer.setPageSize(QPageSize(QPageSize::A4)) ||
+    // Set again only when it differs: setting the size anew forgets the printable area a caller
+    // gave the layout.
+    if ((!printer.pageLayout().pageSize().isEquivalentTo(QPageSize(QPageSize::A4)) &&
+         !printer.setPageSize(QPageSize(QPageSize::A4))) ||
         !printer.setPageOrientation(QPageLayout::Landscape))
         return false;
     printer.setFullPage(true);
