@@ -1,5 +1,6 @@
 #include "form1.h"
 #include "singleinstance.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
