@@ -5,13 +5,18 @@
 # make windows       the Windows package, cross-built here: build-windows/klv90-<version>-windows-x64.zip
 #                    (the first run builds Qt for Windows into ~/.cache/klv90, once)
 # make windows-test  tries the package and the Windows tests under Wine on a virtual display
+#
+# make deb    the Debian package: build-release/packages/klv90_<version>_amd64.deb
+# make dist   every release file into dist/: the .deb, the Windows zip and .msi, SHA256SUMS
 BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
 WINDOWS_DIR ?= build-windows
+RELEASE_DIR ?= build-release
 JOBS ?= $(shell nproc)
 CTEST = QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
-.PHONY: run test build configure sanitize-build deps bench clean windows windows-test windows-deps
+.PHONY: run test build configure sanitize-build deps bench clean windows windows-test windows-deps \
+	deb dist-deps
 
 # Only the tool and the libraries it links; `make build` and `make test` build the rest.
 run: configure
@@ -57,6 +62,19 @@ windows-test: windows
 
 windows-deps:
 	@tools/windows/install-deps
+
+# The release build: no tests, installed under /usr; only what the package holds is built.
+deb: dist-deps
+	@[ -f $(RELEASE_DIR)/build.ninja ] || \
+		cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKLV_WERROR=ON \
+			-DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+	@nice cmake --build $(RELEASE_DIR) --target klv90 klv90-cli klv90-sim klv90_man
+	@rm -rf $(RELEASE_DIR)/packages
+	@cd $(RELEASE_DIR) && cpack -G DEB -B packages >/dev/null
+	@ls $(RELEASE_DIR)/packages/*.deb
+
+dist-deps: deps
+	@tools/dist-deps
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
