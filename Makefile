@@ -4,7 +4,9 @@
 #
 # make windows       the Windows package, cross-built here: build-windows/klv90-<version>-windows-x64.zip
 #                    (the first run builds Qt for Windows into ~/.cache/klv90, once)
-# make windows-test  tries the package and the Windows tests under Wine on a virtual display
+# make msi           the Windows installer: build-windows/klv90-<version>-x64.msi
+# make windows-test  tries the package, the Windows tests and the installer under Wine on a virtual
+#                    display
 #
 # make deb    the Debian package: build-release/packages/klv90_<version>_amd64.deb
 # make dist   every release file into dist/: the .deb, the Windows zip and .msi, SHA256SUMS
@@ -16,7 +18,7 @@ JOBS ?= $(shell nproc)
 CTEST = QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
 
 .PHONY: run test build configure sanitize-build deps bench clean windows windows-test windows-deps \
-	deb dist-deps
+	msi deb dist dist-deps
 
 # Only the tool and the libraries it links; `make build` and `make test` build the rest.
 run: configure
@@ -56,9 +58,12 @@ windows: windows-deps
 	nice cmake --build $(WINDOWS_DIR) && \
 	tools/windows/package $(WINDOWS_DIR) "$$qt"
 
+msi: windows
+	@tools/windows/make-msi $(WINDOWS_DIR)
+
 windows-test: windows
-	@xvfb-run -a -s '-screen 0 1280x1024x24' tools/windows/test-wine $(WINDOWS_DIR) \
-		"$$(tools/windows/build-qt)"
+	@xvfb-run -a -s '-screen 0 1280x1024x24' sh -c 'tools/windows/test-wine "$$1" "$$2" && \
+		tools/windows/test-msi "$$1" "$$2"' sh $(WINDOWS_DIR) "$$(tools/windows/build-qt)"
 
 windows-deps:
 	@tools/windows/install-deps
@@ -75,6 +80,14 @@ deb: dist-deps
 
 dist-deps: deps
 	@tools/dist-deps
+
+# Every release file, built afresh, with their checksums.
+dist: deb msi
+	@rm -rf dist && mkdir dist
+	@version="$$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' $(RELEASE_DIR)/CMakeCache.txt)" && \
+	cp $(RELEASE_DIR)/packages/klv90_$${version}_amd64.deb \
+		$(WINDOWS_DIR)/klv90-$$version-windows-x64.zip $(WINDOWS_DIR)/klv90-$$version-x64.msi dist/
+	@cd dist && sha256sum * > SHA256SUMS && ls -l
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR)
