@@ -100,7 +100,8 @@ private slots:
                  "pdftotext (poppler-utils, tools/install-deps) reads the PDF output back");
     }
 
-    // Help and version on stdout; every refused command line named on stderr, with status 1.
+    // Help on stdout (--version: tst_version); every refused command line named on stderr, with
+    // status 1.
     void arguments_data()
     {
         QTest::addColumn<QStringList>("arguments");
@@ -114,8 +115,6 @@ private slots:
         };
         QTest::newRow("--help") << QStringList{"--help"} << 0 << "usage: klv90-cli COMMAND FILE"
                                 << QString();
-        QTest::newRow("--version") << QStringList{"--version"} << 0
-                                   << QStringLiteral("klv90-cli " KLV90_VERSION "\n") << QString();
         refused("nothing", {}, "no command given");
         refused("unknown command", {"frob", "x.zzr"}, "unknown command 'frob'");
         refused("unknown option first", {"--frob"}, "unknown option '--frob'");

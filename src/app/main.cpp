@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 #include "singleinstance.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

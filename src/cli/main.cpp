@@ -2,6 +2,7 @@
 #include "arguments.h"
 #include "commands.h"
 #include "console.h"
+#include "version.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>

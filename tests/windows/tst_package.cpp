@@ -3,64 +3,15 @@
 // size, is saved as a picture (the README's Windows screenshot), and the program ends when the
 // window is closed.
 #include "testports.h"
+#include "toolwindows.h"
 
 #include <QDir>
-#include <QGuiApplication>
-#include <QImage>
-#include <QPixmap>
 #include <QProcess>
-#include <QScreen>
 #include <QTest>
-
-#include <qt_windows.h>
 
 namespace {
 
 constexpr int Patience = 60000; // ms; Wine starts a program in a few seconds
-
-struct WindowSearch
-{
-    DWORD processId;
-    HWND found;
-};
-
-// The visible top-level window of the process, if it has one.
-HWND windowOf(qint64 processId)
-{
-    WindowSearch search{DWORD(processId), nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto *search = reinterpret_cast<WindowSearch *>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != search->processId || !IsWindowVisible(window) ||
-                GetWindow(window, GW_OWNER))
-                return TRUE;
-            search->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-QString titleOf(HWND window)
-{
-    wchar_t title[256] = {};
-    GetWindowTextW(window, title, 256);
-    return QString::fromWCharArray(title);
-}
-
-bool isBlank(const QImage &image)
-{
-    const QRgb first = image.pixel(0, 0);
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (image.pixel(x, y) != first)
-                return false;
-        }
-    }
-    return true;
-}
 
 } // namespace
 
@@ -89,25 +40,16 @@ private slots:
         QVERIFY2(tool.waitForStarted(Patience), qPrintable(tool.errorString()));
 
         HWND window = nullptr;
-        QTRY_VERIFY_WITH_TIMEOUT((window = windowOf(tool.processId())) != nullptr, Patience);
-        QCOMPARE(titleOf(window), QStringLiteral("ＫＬＶ－９０"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            (window = ToolWindows::topLevel(DWORD(tool.processId())).value(0)) != nullptr,
+            Patience);
+        QCOMPARE(ToolWindows::titleOf(window), QStringLiteral("ＫＬＶ－９０"));
         RECT client{};
         QVERIFY(GetClientRect(window, &client));
         QCOMPARE(QSize(client.right - client.left, client.bottom - client.top), QSize(948, 560));
 
-        // What the screen shows where the window is; painted when two pictures in a row are alike
-        // and not blank.
-        POINT origin{0, 0};
-        QVERIFY(ClientToScreen(window, &origin));
-        QScreen *screen = QGuiApplication::primaryScreen();
-        QImage shot;
-        const auto painted = [&] {
-            const QImage now = screen->grabWindow(0, origin.x, origin.y, 948, 560).toImage();
-            const bool settled = !now.isNull() && now == shot && !isBlank(now);
-            shot = now;
-            return settled;
-        };
-        QTRY_VERIFY_WITH_TIMEOUT(painted(), Patience);
+        // What the screen shows where the window is, once painted.
+        const QImage shot = ToolWindows::settledPicture(window, Patience);
         QCOMPARE(shot.size(), QSize(948, 560));
         QVERIFY(shot.save(picture));
 
