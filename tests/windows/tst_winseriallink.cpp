@@ -11,6 +11,8 @@
 
 #include <qt_windows.h>
 
+using namespace Klv;
+
 namespace {
 
 constexpr int Patience = 10000; // ms; every answer of the simulator comes far sooner
