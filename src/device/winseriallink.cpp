@@ -191,28 +191,30 @@ bool WinSerialLink::startRead()
                   &m_read->overlapped) &&
         GetLastError() != ERROR_IO_PENDING)
         return false;
-    // Ended already or not, its end is taken when its event is signalled.
+    // Ended already or not, its end is taken in readEnded().
     m_read->isStarted = true;
     return true;
 }
 
 void WinSerialLink::readEnded()
 {
-    if (!isOpen() || !m_read->isStarted)
+    if (!isOpen())
         return;
-    DWORD got = 0;
-    if (!GetOverlappedResult(m_handle, &m_read->overlapped, &got, FALSE)) {
+    const qsizetype before = m_received.size();
+    // A read of bytes already waiting may end at once: it is taken here too, so that a reply
+    // that came in pieces is told of once.
+    while (m_read->isStarted && m_read->hasEnded()) {
+        DWORD got = 0;
         // A device gone (a USB adapter pulled) ends the read with an error.
-        if (GetLastError() != ERROR_IO_INCOMPLETE)
-            fail();
-        return;
+        if (!GetOverlappedResult(m_handle, &m_read->overlapped, &got, FALSE))
+            return fail();
+        m_read->isStarted = false;
+        m_received.append(m_read->buffer.constData(), qsizetype(got));
+        // The next read is under way before anyone hears of this one, who may close the link.
+        if (!startRead())
+            return fail();
     }
-    m_read->isStarted = false;
-    m_received.append(m_read->buffer.constData(), qsizetype(got));
-    // The next read is under way before anyone hears of this one, who may close the link.
-    if (!startRead())
-        return fail();
-    if (got > 0)
+    if (m_received.size() > before)
         emit readyRead();
 }
 
@@ -229,14 +231,11 @@ void WinSerialLink::startWrite()
 
 void WinSerialLink::writeEnded()
 {
-    if (!isOpen() || !m_write->isStarted)
+    if (!isOpen() || !m_write->isStarted || !m_write->hasEnded())
         return;
     DWORD written = 0;
-    if (!GetOverlappedResult(m_handle, &m_write->overlapped, &written, FALSE)) {
-        if (GetLastError() != ERROR_IO_INCOMPLETE)
-            fail();
-        return;
-    }
+    if (!GetOverlappedResult(m_handle, &m_write->overlapped, &written, FALSE))
+        return fail();
     m_writeTimer.stop();
     m_write->isStarted = false;
     // The notifier fires for as long as the event stays signalled.
