@@ -55,8 +55,8 @@ WinSerialLink::WinSerialLink(QObject *parent) : SerialLink(parent)
     // The device has its full time: a coarse timer may fire a little early.
     m_writeTimer.setTimerType(Qt::PreciseTimer);
     connect(&m_writeTimer, &QTimer::timeout, this, &WinSerialLink::writeOverdue);
-    connect(&m_readEnded, &QWinEventNotifier::activated, this, &WinSerialLink::readEnded);
-    connect(&m_writeEnded, &QWinEventNotifier::activated, this, &WinSerialLink::writeEnded);
+    connect(&m_readNotifier, &QWinEventNotifier::activated, this, &WinSerialLink::readEnded);
+    connect(&m_writeNotifier, &QWinEventNotifier::activated, this, &WinSerialLink::writeEnded);
 }
 
 WinSerialLink::~WinSerialLink()
@@ -125,10 +125,10 @@ bool WinSerialLink::open(const QString &portName)
         return false;
     }
     m_openError = PortOpenError::None;
-    m_readEnded.setHandle(m_read->overlapped.hEvent);
-    m_readEnded.setEnabled(true);
-    m_writeEnded.setHandle(m_write->overlapped.hEvent);
-    m_writeEnded.setEnabled(true);
+    m_readNotifier.setHandle(m_read->overlapped.hEvent);
+    m_readNotifier.setEnabled(true);
+    m_writeNotifier.setHandle(m_write->overlapped.hEvent);
+    m_writeNotifier.setEnabled(true);
     return true;
 }
 
@@ -165,8 +165,8 @@ void WinSerialLink::close()
     if (!isOpen())
         return;
     m_writeTimer.stop();
-    m_readEnded.setEnabled(false);
-    m_writeEnded.setEnabled(false);
+    m_readNotifier.setEnabled(false);
+    m_writeNotifier.setEnabled(false);
     CancelIoEx(m_handle, nullptr);
     release(m_read);
     release(m_write);

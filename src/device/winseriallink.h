@@ -52,9 +52,9 @@ private:
     PortOpenError m_openError = PortOpenError::None;
     std::unique_ptr<Operation> m_read;  // while open, the read in progress
     std::unique_ptr<Operation> m_write; // while open, the last write started
-    QWinEventNotifier m_readEnded;
-    QWinEventNotifier m_writeEnded;
-    QTimer m_writeTimer; // bounds the write in progress by WriteWaitMs
+    QWinEventNotifier m_readNotifier;   // the read's event: it has ended
+    QWinEventNotifier m_writeNotifier;  // the write's event: it has ended
+    QTimer m_writeTimer;                // bounds the write in progress by WriteWaitMs
     QByteArray m_received;
     QByteArray m_toWrite; // queued behind the write in progress
 };
