@@ -4,8 +4,6 @@
 
 #include <qt_windows.h>
 
-#include <array>
-#include <string>
 #include <utility>
 
 namespace Klv {
@@ -30,11 +28,35 @@ PortOpenError openErrorOf(DWORD error)
 
 } // namespace
 
+// One overlapped read or write. The driver fills or empties the buffer and updates the
+// OVERLAPPED until the operation has ended, so neither may be freed before.
+struct WinSerialLink::Operation
+{
+    Operation() { overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr); }
+    ~Operation()
+    {
+        if (overlapped.hEvent)
+            CloseHandle(overlapped.hEvent);
+    }
+    Q_DISABLE_COPY_MOVE(Operation)
+
+    // Whether it has ended, its end taken or not.
+    bool hasEnded() const { return !isStarted || HasOverlappedIoCompleted(&overlapped); }
+
+    OVERLAPPED overlapped{};
+    QByteArray buffer;
+    bool isStarted = false; // started and its end not yet taken
+};
+
 WinSerialLink::WinSerialLink(QObject *parent) : SerialLink(parent)
 {
-    m_pollTimer.setInterval(PollIntervalMs);
-    m_pollTimer.setTimerType(Qt::PreciseTimer);
-    connect(&m_pollTimer, &QTimer::timeout, this, &WinSerialLink::poll);
+    m_writeTimer.setSingleShot(true);
+    m_writeTimer.setInterval(WriteWaitMs);
+    // The device has its full time: a coarse timer may fire a little early.
+    m_writeTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_writeTimer, &QTimer::timeout, this, &WinSerialLink::writeOverdue);
+    connect(&m_readNotifier, &QWinEventNotifier::activated, this, &WinSerialLink::readEnded);
+    connect(&m_writeNotifier, &QWinEventNotifier::activated, this, &WinSerialLink::writeEnded);
 }
 
 WinSerialLink::~WinSerialLink()
@@ -57,7 +79,7 @@ bool WinSerialLink::open(const QString &portName)
     }
     const std::wstring path = devicePath(portName).toStdWString();
     HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+                                OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         m_openError = openErrorOf(GetLastError());
         return false;
@@ -85,24 +107,28 @@ bool WinSerialLink::open(const QString &portName)
     settings.fAbortOnError = FALSE;
     ready = ready && SetCommState(handle, &settings);
 
-    // A read returns at once with what has arrived; a write gives up after WriteWaitMs.
+    // No timeouts: a read ends when it has all the bytes it asked for, a write when the device
+    // has taken all of its bytes. The write's bound is m_writeTimer.
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.WriteTotalTimeoutConstant = WriteWaitMs;
     ready = ready && SetCommTimeouts(handle, &timeouts);
 
     // Bytes that arrived before the line was opened are no reply to anything sent after.
     ready =
         ready && PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_TXABORT);
-    if (!ready) {
-        CloseHandle(handle);
+    m_read = std::make_unique<Operation>();
+    m_write = std::make_unique<Operation>();
+    ready = ready && m_read->overlapped.hEvent && m_write->overlapped.hEvent;
+    m_handle = handle;
+    if (!ready || !startRead()) {
+        close();
         m_openError = PortOpenError::Other;
         return false;
     }
     m_openError = PortOpenError::None;
-    m_handle = handle;
-    m_received.clear();
-    m_pollTimer.start();
+    m_readNotifier.setHandle(m_read->overlapped.hEvent);
+    m_readNotifier.setEnabled(true);
+    m_writeNotifier.setHandle(m_write->overlapped.hEvent);
+    m_writeNotifier.setEnabled(true);
     return true;
 }
 
@@ -115,15 +141,18 @@ bool WinSerialLink::write(const QByteArray &bytes)
 {
     if (!isOpen())
         return false;
-    DWORD written = 0;
-    if (!WriteFile(m_handle, bytes.constData(), DWORD(bytes.size()), &written, nullptr) ||
-        written != DWORD(bytes.size())) {
-        // Not taken within WriteWaitMs, or refused: the device is as good as gone.
-        fail();
-        return false;
-    }
-    QMetaObject::invokeMethod(this, &SerialLink::bytesWritten, Qt::QueuedConnection);
-    return true;
+    m_toWrite += bytes;
+    if (!m_write->isStarted && !m_toWrite.isEmpty())
+        startWrite();
+    return isOpen();
+}
+
+qint64 WinSerialLink::bytesToWrite() const
+{
+    if (!isOpen())
+        return 0;
+    // A write that the device has taken is out, whether or not its end has been taken here.
+    return m_toWrite.size() + (m_write->hasEnded() ? 0 : m_write->buffer.size());
 }
 
 QByteArray WinSerialLink::readAll()
@@ -135,38 +164,121 @@ void WinSerialLink::close()
 {
     if (!isOpen())
         return;
-    m_pollTimer.stop();
+    m_writeTimer.stop();
+    m_readNotifier.setEnabled(false);
+    m_writeNotifier.setEnabled(false);
+    CancelIoEx(m_handle, nullptr);
+    release(m_read);
+    release(m_write);
     CloseHandle(m_handle);
     m_handle = nullptr;
     m_received.clear();
+    m_toWrite.clear();
 }
 
-void WinSerialLink::poll()
+// Reading is one overlapped ReadFile always outstanding, rather than WaitCommEvent(EV_RXCHAR)
+// and a read after it: with no read timeouts a read of at least one byte ends only when input
+// has arrived, so it is the wait for input as well, and it fails when the device is gone.
+bool WinSerialLink::startRead()
 {
-    // A device that is gone (a USB adapter pulled) shows here: reads alone may just return
-    // nothing.
+    // Whatever already waits in the driver is read at once; else the read waits for one byte.
     DWORD lineErrors = 0;
     COMSTAT status{};
-    if (!ClearCommError(m_handle, &lineErrors, &status)) {
-        fail();
+    if (!ClearCommError(m_handle, &lineErrors, &status))
+        return false;
+    m_read->buffer.resize(qMax(qsizetype(1), qsizetype(status.cbInQue)));
+    if (!ReadFile(m_handle, m_read->buffer.data(), DWORD(m_read->buffer.size()), nullptr,
+                  &m_read->overlapped) &&
+        GetLastError() != ERROR_IO_PENDING)
+        return false;
+    // Ended already or not, its end is taken in readEnded().
+    m_read->isStarted = true;
+    return true;
+}
+
+void WinSerialLink::readEnded()
+{
+    if (!isOpen())
         return;
+    const qsizetype before = m_received.size();
+    // A read of bytes already waiting may end at once: it is taken here too, so that a reply
+    // that came in pieces is told of once.
+    while (m_read->isStarted && m_read->hasEnded()) {
+        DWORD got = 0;
+        // A device gone (a USB adapter pulled) ends the read with an error.
+        if (!GetOverlappedResult(m_handle, &m_read->overlapped, &got, FALSE))
+            return fail();
+        m_read->isStarted = false;
+        m_received.append(m_read->buffer.constData(), qsizetype(got));
+        // The next read is under way before anyone hears of this one, who may close the link.
+        if (!startRead())
+            return fail();
     }
-    std::array<char, 4096> buffer;
-    DWORD got = 0;
-    if (!ReadFile(m_handle, buffer.data(), DWORD(buffer.size()), &got, nullptr)) {
-        fail();
+    if (m_received.size() > before)
+        emit readyRead();
+}
+
+void WinSerialLink::startWrite()
+{
+    m_write->buffer = std::exchange(m_toWrite, QByteArray());
+    if (!WriteFile(m_handle, m_write->buffer.constData(), DWORD(m_write->buffer.size()), nullptr,
+                   &m_write->overlapped) &&
+        GetLastError() != ERROR_IO_PENDING)
+        return fail();
+    m_write->isStarted = true;
+    m_writeTimer.start();
+}
+
+void WinSerialLink::writeEnded()
+{
+    if (!isOpen() || !m_write->isStarted || !m_write->hasEnded())
         return;
-    }
-    if (got == 0)
-        return;
-    m_received.append(buffer.data(), qsizetype(got));
-    emit readyRead();
+    DWORD written = 0;
+    if (!GetOverlappedResult(m_handle, &m_write->overlapped, &written, FALSE))
+        return fail();
+    m_writeTimer.stop();
+    m_write->isStarted = false;
+    // The notifier fires for as long as the event stays signalled.
+    ResetEvent(m_write->overlapped.hEvent);
+    if (written != DWORD(m_write->buffer.size()))
+        return fail();
+    if (!m_toWrite.isEmpty())
+        startWrite();
+    if (isOpen())
+        emit bytesWritten();
+}
+
+void WinSerialLink::writeOverdue()
+{
+    // The write may have ended just now, its end not yet taken.
+    if (m_write->hasEnded())
+        return writeEnded();
+    // Not taken within WriteWaitMs: the device is as good as gone.
+    fail();
 }
 
 void WinSerialLink::fail()
 {
+    if (!isOpen())
+        return;
     close();
     emit failed();
+}
+
+// Frees an operation once it has ended; close() has cancelled it.
+void WinSerialLink::release(std::unique_ptr<Operation> &operation)
+{
+    if (!operation)
+        return;
+    if (!operation->hasEnded()) {
+        DWORD count = 0;
+        GetOverlappedResultEx(m_handle, &operation->overlapped, &count, CancelWaitMs, FALSE);
+    }
+    // One that still runs keeps its memory for good rather than have the driver write into
+    // freed memory.
+    if (!operation->hasEnded())
+        static_cast<void>(operation.release());
+    operation.reset();
 }
 
 } // namespace Klv

@@ -3,12 +3,15 @@
 #include "seriallink.h"
 
 #include <QTimer>
+#include <QWinEventNotifier>
+
+#include <memory>
 
 namespace Klv {
 
-// A serial link over the Win32 communications API, for COM ports on Windows. Reads never wait:
-// a short timer takes what has arrived while the line is open. A write waits at most
-// WriteWaitMs for the device to take its bytes.
+// A serial link over the Win32 communications API, for COM ports on Windows. The port is opened
+// for overlapped I/O: one read is always outstanding and one write at a time, and the event
+// loop hears of their ends through their OVERLAPPED events, so nothing polls and nothing waits.
 class WinSerialLink : public SerialLink
 {
     Q_OBJECT
@@ -20,8 +23,7 @@ public:
     PortOpenError openError() const override { return m_openError; }
     bool isOpen() const override;
     bool write(const QByteArray &bytes) override;
-    // write() returns once the device has taken the bytes: none are left waiting.
-    qint64 bytesToWrite() const override { return 0; }
+    qint64 bytesToWrite() const override;
     QByteArray readAll() override;
     void close() override;
 
@@ -29,19 +31,32 @@ public:
     // COM9; a name that is already a device path stays as it is.
     static QString devicePath(const QString &portName);
 
-    // How long the device may take to accept the bytes of one write.
+    // How long the device may take to accept the bytes of one write before it counts as failed.
     static constexpr int WriteWaitMs = 1000;
-    // How often the line is looked at while it is open.
-    static constexpr int PollIntervalMs = 2;
+    // How long close() waits for a cancelled read or write to end. Drivers end them at once; the
+    // bound only keeps a broken driver from freezing the program.
+    static constexpr int CancelWaitMs = 500;
 
 private:
-    void poll();
+    struct Operation;
+
+    bool startRead();
+    void readEnded();
+    void startWrite();
+    void writeEnded();
+    void writeOverdue();
     void fail();
+    void release(std::unique_ptr<Operation> &operation);
 
     void *m_handle = nullptr; // the open device's HANDLE; null while closed
     PortOpenError m_openError = PortOpenError::None;
+    std::unique_ptr<Operation> m_read;  // while open, the read in progress
+    std::unique_ptr<Operation> m_write; // while open, the last write started
+    QWinEventNotifier m_readNotifier;   // the read's event: it has ended
+    QWinEventNotifier m_writeNotifier;  // the write's event: it has ended
+    QTimer m_writeTimer;                // bounds the write in progress by WriteWaitMs
     QByteArray m_received;
-    QTimer m_pollTimer;
+    QByteArray m_toWrite; // queued behind the write in progress
 };
 
 } // namespace Klv

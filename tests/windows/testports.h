@@ -36,6 +36,11 @@ inline QString vanishing()
 {
     return fromEnvironment("KLV_COM_VANISHING");
 }
+// A simulator that never answers and takes bytes only at 9600 baud, ten bits a byte.
+inline QString slow()
+{
+    return fromEnvironment("KLV_COM_SLOW");
+}
 // A COM port that does not exist.
 inline QString absent()
 {

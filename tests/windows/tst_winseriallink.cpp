@@ -6,8 +6,12 @@
 #include "teststrings.h"
 #include "winseriallink.h"
 
+#include <QAbstractEventDispatcher>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 #include <qt_windows.h>
 
@@ -172,6 +176,87 @@ private slots:
         QVERIFY(link.isOpen());
         QCOMPARE(arrived.count(), 0);
         QCOMPARE(failed.count(), 0);
+    }
+
+    // Nothing looks at an open line: once a write has ended, the event loop sleeps until
+    // something happens on it.
+    void quietLineLetsTheLoopSleep()
+    {
+        WinSerialLink link;
+        QSignalSpy written(&link, &SerialLink::bytesWritten);
+        QVERIFY(link.open(TestPorts::silent()));
+        QVERIFY(link.write(Protocol::greeting()));
+        QTRY_COMPARE(written.count(), 1);
+        int wakeUps = 0;
+        QObject counter;
+        connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::awake, &counter,
+                [&] { ++wakeUps; });
+        QEventLoop loop;
+        QTimer::singleShot(500, &loop, &QEventLoop::quit);
+        loop.exec();
+        // Polling every few milliseconds would wake it a hundred times and more.
+        QVERIFY2(wakeUps < 20, qPrintable(QString::number(wakeUps)));
+    }
+
+    // Writes queue behind the one under way and leave in order; their bytes count as still to
+    // write until then, and bytesWritten() tells of each write the device has taken.
+    void queuedWritesLeaveInOrder()
+    {
+        WinSerialLink link;
+        QList<qint64> leftWhenWritten;
+        connect(&link, &SerialLink::bytesWritten, &link,
+                [&] { leftWhenWritten << link.bytesToWrite(); });
+        QVERIFY(link.open(TestPorts::controller()));
+        // Noise first, more than a pseudo-terminal holds at once; the simulator skips it.
+        QVERIFY(link.write(QByteArray(64 * 1024, 'x')));
+        QVERIFY(link.write("HEL"));
+        QVERIFY(link.write("LO"));
+        QVERIFY(link.bytesToWrite() >= 5);
+        QCOMPARE(readUntil(link, "WELCOME"), QByteArray("WELCOME"));
+        QTRY_COMPARE(leftWhenWritten.size(), 2);
+        QCOMPARE(leftWhenWritten.last(), qint64(0));
+    }
+
+    // A write the device does not take within WriteWaitMs is a failed device. write() itself
+    // does not wait for the device.
+    void untakenWriteFailsOnce()
+    {
+        WinSerialLink link;
+        QSignalSpy written(&link, &SerialLink::bytesWritten);
+        QSignalSpy failed(&link, &SerialLink::failed);
+        QVERIFY(link.open(TestPorts::slow()));
+        QElapsedTimer clock;
+        clock.start();
+        // Over a minute of line time at 9600 baud.
+        QVERIFY(link.write(QByteArray(64 * 1024, 'x')));
+        QVERIFY(clock.elapsed() < WinSerialLink::WriteWaitMs / 4);
+        QVERIFY(link.bytesToWrite() > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(!link.isOpen(), Patience);
+        QVERIFY(clock.elapsed() >= WinSerialLink::WriteWaitMs * 9 / 10);
+        QTest::qWait(50); // a repeating failure would pile up here
+        QCOMPARE(failed.count(), 1);
+        QCOMPARE(written.count(), 0);
+    }
+
+    // Closing cancels the read that waits for input, and waits for it to end before its buffer
+    // goes: on a silent line only the cancel ends it, on the controller's a reply is on its way.
+    void closeEndsThePendingRead()
+    {
+        WinSerialLink link;
+        for (int i = 0; i < 10; ++i) {
+            QVERIFY(link.open(i % 2 ? TestPorts::controller() : TestPorts::silent()));
+            QVERIFY(link.write(Protocol::greeting()));
+            QElapsedTimer clock;
+            clock.start();
+            link.close();
+            QVERIFY(clock.elapsed() < WinSerialLink::CancelWaitMs);
+        }
+        // The link still reads, told by readyRead() alone.
+        QByteArray got;
+        connect(&link, &SerialLink::readyRead, &link, [&] { got += link.readAll(); });
+        QVERIFY(link.open(TestPorts::controller()));
+        QVERIFY(link.write(Protocol::greeting()));
+        QTRY_VERIFY_WITH_TIMEOUT(got.endsWith("WELCOME"), Patience);
     }
 };
 
