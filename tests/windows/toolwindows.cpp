@@ -34,7 +34,7 @@ QList<HWND> ToolWindows::ofTool()
 {
     QList<HWND> windows;
     for (HWND window : topLevel()) {
-        if (titleOf(window) == QStringLiteral("ＫＬＶ－９０"))
+        if (titleOf(window).startsWith(QStringLiteral("ＫＬＶ－９０")))
             windows << window;
     }
     return windows;
