@@ -70,10 +70,11 @@ void StepTableModel::setSavedSteps(const QList<Step> &steps)
 
 void StepTableModel::showChangedRows(int rows)
 {
+    // Known before the views hear of the change, so they see whether it is saved.
+    updateModified();
     rows = qMin(rows, rowCount());
     if (rows > 0)
         emit dataChanged(index(0, 0), index(rows - 1, columnCount() - 1), {Qt::DisplayRole});
-    updateModified();
 }
 
 void StepTableModel::updateModified()
