@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "recoverycopy.h"
 #include "singleinstance.h"
 
 #include <QApplication>
@@ -14,6 +15,8 @@ int main(int argc, char *argv[])
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(KLV90_VERSION));
+    // The recovery copy's folder is named after it, whatever the program file is called.
+    QApplication::setApplicationName(QStringLiteral("klv90"));
 
     QCommandLineParser options;
     options.setApplicationDescription(
@@ -45,9 +48,14 @@ int main(int argc, char *argv[])
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
+    // Taken only with the lock held, so a later start never offers the running one's copy.
+    Klv::RecoveryCopy recovery(Klv::RecoveryCopy::defaultFolder());
     MainWindow window;
     QObject::connect(&instance, &SingleInstance::handedOver, &window, &MainWindow::takeHandOver);
     window.show();
+    // A program a crash left is asked about first; a file given then opens over it, and undo
+    // brings the program back.
+    window.keepRecoveryCopy(&recovery);
     if (!file.isEmpty())
         QTimer::singleShot(0, &window, [&window, file] { window.openSettingsFile(file); });
     return app.exec();
