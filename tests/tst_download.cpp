@@ -1,6 +1,7 @@
 // "設定ＤＬＬ" end to end: the real window, clicked through, downloading over real
 // pseudo-terminals to the controller simulator, message boxes answered as a user would.
 #include "controllersim.h"
+#include "dialoganswerer.h"
 #include "downloadtexts.h"
 #include "mainwindow.h"
 #include "messageboxes.h"
@@ -373,7 +374,7 @@ private slots:
         TestPty silent;
         TestPty next;
         openWindow({{1, silent.path()}, {2, next.path()}}, {StartupStep});
-        MessageBoxAnswerer boxes; // the steps were never saved: they may go
+        DialogAnswerer boxes; // the steps were never saved: they may go
         boxes.choose(QStringLiteral("保存しない"));
         QTimer::singleShot(0, this, [this] { clickDownload(); });
         QTimer exit;
@@ -388,7 +389,7 @@ private slots:
         watchdog.start(Patience);
         QCOMPARE(QApplication::exec(), 0);
 
-        QCOMPARE(boxes.texts(), QStringList{Texts::UnsavedSteps});
+        QCOMPARE(boxes.messages, QStringList{"KLV-90|" + Texts::UnsavedSteps});
         QVERIFY(!m_window->isVisible());
         QVERIFY(!port()->isOpen());
         QVERIFY(silent.isHungUp());
@@ -560,7 +561,7 @@ private slots:
         TestPty controller;
         openWindow({{1, controller.path()}}, {StartupStep, SecondStep});
         const QByteArray first = "HELLO" + stepFrame(StartupStep);
-        MessageBoxAnswerer boxes;
+        DialogAnswerer boxes;
         boxes.choose(QStringLiteral("保存しない"));
         QTimer::singleShot(0, this, [this] { clickDownload(); });
         QTimer driver;
@@ -584,7 +585,7 @@ private slots:
         QCOMPARE(QApplication::exec(), 0);
         driver.stop();
 
-        QCOMPARE(boxes.texts(), QStringList{Texts::UnsavedSteps});
+        QCOMPARE(boxes.messages, QStringList{"KLV-90|" + Texts::UnsavedSteps});
         QVERIFY(!m_window->isVisible());
         QVERIFY(!port()->isOpen());
         QVERIFY(controller.isHungUp());

@@ -15,8 +15,6 @@
 #include <QTest>
 #include <QTimer>
 
-#include "messageboxes.h"
-
 #include <algorithm>
 
 // Answers the modal dialogs that open while it lives, from a timer, the way a user does: a file
@@ -82,8 +80,13 @@ private:
             return;
         }
         messages.append(box->windowTitle() + u'|' + box->text());
-        const bool asks = !box->button(QMessageBox::Ok) && !m_choices.isEmpty();
-        pressOkOr(box, asks ? m_choices.takeFirst() : QString());
+        QAbstractButton *press = box->button(QMessageBox::Ok);
+        const QString choice = press || m_choices.isEmpty() ? QString() : m_choices.takeFirst();
+        for (QAbstractButton *button : box->buttons()) {
+            if (button->text() == choice)
+                press = button;
+        }
+        press ? QTest::mouseClick(press, Qt::LeftButton) : box->reject();
     }
 
     // The names the dialog's file list shows; the list fills in the background.

@@ -25,18 +25,9 @@ void MessageBoxAnswerer::answer()
     if (!box || !box->isVisible())
         return;
     m_messages.append({box->windowTitle(), box->text()});
-    const bool asks = !box->button(QMessageBox::Ok) && !m_choices.isEmpty();
-    pressOkOr(box, asks ? m_choices.takeFirst() : QString());
-}
-
-void pressOkOr(QMessageBox *box, const QString &choice)
-{
     QAbstractButton *ok = box->button(QMessageBox::Ok);
-    for (QAbstractButton *button : box->buttons()) {
-        if (button == ok || (!ok && button->text() == choice)) {
-            QTest::mouseClick(button, Qt::LeftButton);
-            return;
-        }
-    }
-    box->reject();
+    if (ok)
+        QTest::mouseClick(ok, Qt::LeftButton);
+    else
+        box->reject();
 }

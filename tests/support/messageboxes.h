@@ -5,15 +5,8 @@
 #include <QString>
 #include <QTimer>
 
-class QMessageBox;
-
-// Presses the box's OK button, or in a box without one the button of the text choice; rejects
-// the box when it has neither.
-void pressOkOr(QMessageBox *box, const QString &choice);
-
 // Answers every modal message box that opens while it lives, the way a user would: it notes the
-// caption and the text, then presses the box's OK button, or in a box without one the button
-// named by the next choice.
+// caption and the text, then presses the box's OK button.
 class MessageBoxAnswerer : public QObject
 {
 public:
@@ -28,12 +21,10 @@ public:
     const QList<Message> &messages() const { return m_messages; }
     QStringList texts() const;
     void clear() { m_messages.clear(); }
-    void choose(const QString &button) { m_choices.append(button); }
 
 private:
     void answer();
 
     QTimer m_timer;
     QList<Message> m_messages;
-    QStringList m_choices;
 };
