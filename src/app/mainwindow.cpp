@@ -11,6 +11,7 @@
 
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QUndoStack>
 #if QT_CONFIG(sessionmanager)
 #include <QSessionManager>
 #endif
@@ -50,7 +51,11 @@ MainWindow::MainWindow(PortMapping portMapping, QWidget *parent)
     applyStartupDefaults();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The undo stack tells of its emptying as it goes, when the window is no longer there to hear.
+    m_undoStack->disconnect(this);
+}
 
 StepGrid *MainWindow::grid() const
 {
