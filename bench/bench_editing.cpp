@@ -9,6 +9,7 @@
 #include "steptablemodel.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -115,4 +116,14 @@ void benchEditing()
 
     measure(
         "Clear", [&] { fillTable(window); }, [&] { click("clearButton"); });
+
+    // Ctrl+Z reaches the same action.
+    QAction *undo = window.findChild<QAction *>(QStringLiteral("undoAction"));
+    measure(
+        "undo of a Clear of 128 steps",
+        [&] {
+            fillTable(window);
+            click("clearButton");
+        },
+        [&] { undo->trigger(); });
 }

@@ -36,6 +36,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     benchStartup(argv[0]);
     benchEditing();
+    benchRecovery();
     benchDownload();
     benchPrinting();
     return 0;

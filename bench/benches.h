@@ -6,5 +6,6 @@ enum class StartupWindow { Tool, Bare, OneLabel };
 int startupChild(int argc, char *argv[], StartupWindow kind);
 void benchStartup(const char *program);
 void benchEditing();
+void benchRecovery();
 void benchDownload();
 void benchPrinting();

@@ -1,6 +1,7 @@
 // "設定ＤＬＬ" end to end: the real window, clicked through, downloading over real
 // pseudo-terminals to the controller simulator, message boxes answered as a user would.
 #include "controllersim.h"
+#include "dialoganswerer.h"
 #include "downloadtexts.h"
 #include "mainwindow.h"
 #include "messageboxes.h"
@@ -11,6 +12,7 @@
 #include "teststrings.h"
 #include "testtexts.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
@@ -372,12 +374,15 @@ private slots:
         QCOMPARE(boxes.texts(), QStringList{Done});
     }
 
-    // Exit during the greeting wait closes the port and ends the program's event loop at once.
+    // Exit during the greeting wait closes the port and ends the program's event loop at once,
+    // once the unsaved steps are let go.
     void exitDuringGreeting()
     {
         TestPty silent;
         TestPty next;
         openWindow({{1, silent.path()}, {2, next.path()}}, {StartupStep});
+        DialogAnswerer boxes; // the steps were never saved: they may go
+        boxes.choose(QStringLiteral("保存しない"));
         QTimer::singleShot(0, this, [this] { clickDownload(); });
         QTimer exit;
         connect(&exit, &QTimer::timeout, this, [&] {
@@ -391,6 +396,7 @@ private slots:
         watchdog.start(Patience);
         QCOMPARE(QApplication::exec(), 0);
 
+        QCOMPARE(boxes.messages, QStringList{"KLV-90|" + Texts::UnsavedSteps});
         QVERIFY(!m_window->isVisible());
         QVERIFY(!port()->isOpen());
         QVERIFY(silent.isHungUp());
@@ -447,7 +453,8 @@ private slots:
     }
 
     // While steps are sent the window answers, the controls that change or read out the table
-    // are locked, and a progress bar counts the steps taken; afterwards all is as before.
+    // (undo and redo too) are locked, and a progress bar counts the steps taken; afterwards all is
+    // as before.
     void windowDuringTransfer()
     {
         TestPty controller; // answered by hand, step by step
@@ -455,14 +462,17 @@ private slots:
         auto *progress = control<QProgressBar>("downloadProgress");
         const char *const locked[] = {"addButton",  "updateButton", "deleteButton", "clearButton",
                                       "loadButton", "saveButton",   "printButton"};
+        // Redo too: a Clear taken back can be made again.
+        QTest::mouseClick(control<QPushButton>("clearButton"), Qt::LeftButton);
+        control<QAction>("undoAction")->trigger();
         const auto lockedEnabled = [&] {
             QList<bool> enabled;
             for (const char *name : locked)
                 enabled << control<QPushButton>(name)->isEnabled();
-            return enabled;
+            return enabled << control<QAction>("redoAction")->isEnabled();
         };
-        const QList<bool> allEnabled(std::size(locked), true);
-        const QList<bool> noneEnabled(std::size(locked), false);
+        const QList<bool> allEnabled(std::size(locked) + 1, true);
+        const QList<bool> noneEnabled(std::size(locked) + 1, false);
         QVERIFY(!progress->isVisible());
         MessageBoxAnswerer boxes;
         clickDownload();
@@ -540,11 +550,12 @@ private slots:
         QCOMPARE(controller.received(),
                  "HELLO" + stepFrame(StartupStep) + stepFrame(SecondStep) + "END");
         QCOMPARE(boxes.texts(), QStringList{Done});
-        QCOMPARE(m_window->windowTitle(), QStringLiteral("ＫＬＶ－９０ - other.zzr"));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("ＫＬＶ－９０ - other.zzr[*]"));
     }
 
-    // Exit, or the window closed from its title bar, while steps are sent: nothing more goes
-    // out, no "END", the port closes and the program's event loop ends at once.
+    // Exit, or the window closed from its title bar, while steps are sent: after the question
+    // about the unsaved steps, nothing more goes out, no "END", the port closes and the
+    // program's event loop ends at once.
     void closeDuringTransfer_data()
     {
         QTest::addColumn<bool>("titleBar");
@@ -557,6 +568,8 @@ private slots:
         TestPty controller;
         openWindow({{1, controller.path()}}, {StartupStep, SecondStep});
         const QByteArray first = "HELLO" + stepFrame(StartupStep);
+        DialogAnswerer boxes;
+        boxes.choose(QStringLiteral("保存しない"));
         QTimer::singleShot(0, this, [this] { clickDownload(); });
         QTimer driver;
         connect(&driver, &QTimer::timeout, this, [&] {
@@ -579,6 +592,7 @@ private slots:
         QCOMPARE(QApplication::exec(), 0);
         driver.stop();
 
+        QCOMPARE(boxes.messages, QStringList{"KLV-90|" + Texts::UnsavedSteps});
         QVERIFY(!m_window->isVisible());
         QVERIFY(!port()->isOpen());
         QVERIFY(controller.isHungUp());

@@ -237,9 +237,14 @@ private slots:
             }
             QTest::mouseRelease(on, Qt::LeftButton, {}, to);
         };
-        if (gesture == "right")
-            QTest::mouseClick(cells, Qt::RightButton, {}, cellAt(4));
-        else if (gesture == "middle")
+        if (gesture == "right") {
+            // It opens the grid's menu, closed again here.
+            rightClickGrid(grid, cellAt(4));
+            QWidget *menu = QApplication::activePopupWidget();
+            QCOMPARE(menu->objectName(), QStringLiteral("stepGridMenu"));
+            QTest::keyClick(menu, Qt::Key_Escape);
+            QVERIFY(!menu->isVisible());
+        } else if (gesture == "middle")
             QTest::mouseClick(cells, Qt::MiddleButton, {}, cellAt(4));
         else if (gesture == "drag cells")
             drag(cells, cellAt(2), cellAt(4));

@@ -1,5 +1,6 @@
 // The settings file on real files: the bytes Save writes, what cannot be read, and that a
 // failing save never harms what was there. Load's verdicts are tested through the window.
+#include "recoverycopy.h"
 #include "settingsfile.h"
 #include "settingsfilecheck.h"
 #include "settingsfiletesting.h"
@@ -150,6 +151,54 @@ private slots:
         const QStringList left =
             QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         QCOMPARE(left.size(), how == u"directory" ? 2 : 1);
+    }
+
+    // The recovery copy follows the last table it was given, in a settings file beside the path
+    // of the file the steps came from; discarded, it is gone.
+    void recoveryCopy()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("data/klv90")); // made when needed
+        RecoveryCopy copy(folder);
+        QCOMPARE(copy.findLeftover().state, RecoveredProgram::State::None);
+        copy.keep(tableOf(3), QStringLiteral("/programs/a.zzr"));
+        copy.keep(tableOf(5), QStringLiteral("/programs/b.zzr"));
+        QTRY_VERIFY(QFile::exists(copy.path()));
+        copy.waitForWriter();
+        QCOMPARE(readAll(copy.path()), fileOf(stepsFor(5)));
+        const RecoveredProgram found = copy.findLeftover();
+        QCOMPARE(found.state, RecoveredProgram::State::Found);
+        QCOMPARE(found.steps, stepsFor(5));
+        QCOMPARE(found.origin, QStringLiteral("/programs/b.zzr"));
+        QCOMPARE(found.lastChanged, QFileInfo(copy.path()).lastModified());
+
+        copy.keep(tableOf(1), {});
+        copy.discard();
+        copy.waitForWriter();
+        QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
+    }
+
+    // A copy that cannot be read is set aside once, kept for a look by hand, and never offered.
+    void damagedRecoveryCopy_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("not a settings file") << QByteArray("XLV") + record(stepFor(1));
+        QTest::newRow("129 steps") << fileOf(stepsFor(129));
+    }
+    void damagedRecoveryCopy()
+    {
+        QFETCH(QByteArray, bytes);
+        QTemporaryDir dir;
+        QVERIFY(writeAll(dir.filePath(QStringLiteral("recovery.zzr")), bytes));
+        QVERIFY(writeAll(dir.filePath(QStringLiteral("recovery-origin.txt")), "/programs/a.zzr"));
+        RecoveryCopy copy(dir.path());
+        QCOMPARE(copy.findLeftover().state, RecoveredProgram::State::Damaged);
+        QCOMPARE(copy.findLeftover().state, RecoveredProgram::State::None);
+        const QStringList left = QDir(dir.path()).entryList(QDir::Files);
+        QCOMPARE(left.size(), 1);
+        QVERIFY(left[0].startsWith(QStringLiteral("recovery-damaged-")));
+        QCOMPARE(readAll(dir.filePath(left[0])), bytes);
     }
 
     // The fuzzer's seeds, replayed through the real reader on every test run.

@@ -40,7 +40,7 @@ private slots:
 
     void window()
     {
-        QCOMPARE(m_window->windowTitle(), QStringLiteral("ＫＬＶ－９０"));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("ＫＬＶ－９０[*]"));
         QCOMPARE(m_window->size(), QSize(948, 560));
         QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
         QVERIFY(!(m_window->windowFlags() & Qt::WindowMinMaxButtonsHint));

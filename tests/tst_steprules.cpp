@@ -309,6 +309,33 @@ private slots:
         QVERIFY(!model.remove(126));
         QCOMPARE(changed.count(), 1);
     }
+
+    // The table is modified while its steps differ from those last loaded or saved; a leftover
+    // past the steps is never saved and does not count. A whole table is put back exactly,
+    // leftovers included.
+    void modified()
+    {
+        StepTableModel model;
+        QSignalSpy modifiedChanged(&model, &StepTableModel::modifiedChanged);
+        QVERIFY(!model.isModified());
+        model.add(keyed(1, 255));
+        QVERIFY(model.isModified());
+        model.markSaved();
+        const StepTable saved = model.table();
+        QCOMPARE(model.update(1, keyed(0, 0, 0, 9)), UpdateResult::Updated); // past the steps
+        QVERIFY(!(model.table() == saved));
+        QVERIFY(!model.isModified());
+        model.remove(0);
+        QVERIFY(model.isModified());
+        QSignalSpy changed(&model, &StepTableModel::dataChanged);
+        model.setTable(saved);
+        QVERIFY(model.table() == saved);
+        QVERIFY(!model.isModified());
+        QCOMPARE(changed.count(), 1);
+        model.setSavedSteps({});
+        QVERIFY(model.isModified());
+        QCOMPARE(modifiedChanged.count(), 5);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestStepRules)

@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "recoverycopy.h"
 #include "singleinstance.h"
 #include "version.h"
 
@@ -56,6 +57,8 @@ int main(int argc, char *argv[])
     QApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
     QApplication app(argc, argv);
     QApplication::setApplicationVersion(QStringLiteral(KLV90_VERSION));
+    // The recovery copy's folder is named after it, whatever the program file is called.
+    QApplication::setApplicationName(QStringLiteral("klv90"));
 
     QCommandLineParser options;
     describeArguments(options);
@@ -69,7 +72,8 @@ int main(int argc, char *argv[])
     // A second start shows nothing of its own: the running window comes forward instead, and
     // opens the file. When no window of this user takes it, this start is the window.
     SingleInstance instance;
-    if (!instance.tryAcquire() && instance.handOver(file))
+    const bool holdsLock = instance.tryAcquire();
+    if (!holdsLock && instance.handOver(file))
         return 0;
 
     // Qt's own dialogs (file, print, replace?) speak the system's language, as the system's
@@ -79,9 +83,15 @@ int main(int argc, char *argv[])
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
+    Klv::RecoveryCopy recovery(Klv::RecoveryCopy::defaultFolder());
     MainWindow window;
     QObject::connect(&instance, &SingleInstance::handedOver, &window, &MainWindow::takeHandOver);
     window.show();
+    // A program a crash left is asked about first; a file given then opens over it, and undo
+    // brings the program back. Only with the lock held: a window started beside a running one
+    // that did not answer must not offer, or write over, that one's copy.
+    if (holdsLock)
+        window.keepRecoveryCopy(&recovery);
     if (!file.isEmpty())
         QTimer::singleShot(0, &window, [&window, file] { window.openSettingsFile(file); });
     return app.exec();

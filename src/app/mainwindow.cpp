@@ -3,12 +3,18 @@
 #include "downloadtexts.h"
 #include "japanesefont.h"
 #include "platformseriallink.h"
+#include "recoverycopy.h"
 #include "seriallink.h"
 #include "stepeditor.h"
 #include "stepgrid.h"
 #include "ui_mainwindow.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QUndoStack>
+#if QT_CONFIG(sessionmanager)
+#include <QSessionManager>
+#endif
 
 using namespace Klv;
 
@@ -41,10 +47,15 @@ MainWindow::MainWindow(PortMapping portMapping, QWidget *parent)
                               m_ui->printButton};
 
     connectControls();
+    setUpUndo();
     applyStartupDefaults();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow()
+{
+    // The undo stack tells of its emptying as it goes, when the window is no longer there to hear.
+    m_undoStack->disconnect(this);
+}
 
 StepGrid *MainWindow::grid() const
 {
@@ -78,6 +89,22 @@ void MainWindow::connectControls()
     connect(m_download, &SettingsDownload::stepsTaken, this, &MainWindow::showStepsTaken);
     connect(m_download, &SettingsDownload::finished, this, &MainWindow::showDownloadEnded);
     setAcceptDrops(true);
+
+    connect(m_steps, &StepTableModel::dataChanged, this, &MainWindow::tableChanged);
+    connect(m_steps, &StepTableModel::modifiedChanged, this, [this](bool modified) {
+        setWindowModified(modified);
+        updateRecoveryCopy();
+    });
+#if QT_CONFIG(sessionmanager)
+    // The system's log-out asks about unsaved steps as Exit does.
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &manager) {
+        if (!manager.allowsInteraction())
+            return; // the recovery copy keeps the steps
+        m_endAgreed = confirmEnd();
+        if (!m_endAgreed)
+            manager.cancel();
+    });
+#endif
 }
 
 void MainWindow::applyStartupDefaults()
@@ -104,8 +131,15 @@ bool MainWindow::event(QEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // Unsaved steps are asked about first; a download goes on meanwhile.
+    if (!m_endAgreed && !confirmEnd()) {
+        event->ignore();
+        return;
+    }
     // Exit while the controller is being looked for or steps are sent: the port closes, nothing
     // more is sent, and the program ends at once.
     m_download->abandon();
+    if (m_recovery)
+        m_recovery->discard();
     event->accept();
 }

@@ -10,10 +10,13 @@
 #include <memory>
 #include <optional>
 
+class QAction;
 class QDragEnterEvent;
 class QDropEvent;
+class QUndoStack;
 class StepEditor;
 class StepGrid;
+struct EditSnapshot;
 
 namespace Ui {
 class MainWindow;
@@ -21,6 +24,8 @@ class MainWindow;
 
 namespace Klv {
 struct EditorState;
+struct RecoveredProgram;
+class RecoveryCopy;
 class SerialLink;
 } // namespace Klv
 
@@ -51,6 +56,10 @@ public:
     // unless it is empty. While a dialog is open or a download runs, this waits for its end.
     void takeHandOver(const QString &path);
 
+    // Offers to restore what a run that did not end normally left in copy, then keeps copy up to
+    // date while the table is modified, and discards it when the window ends.
+    void keepRecoveryCopy(Klv::RecoveryCopy *copy);
+
 protected:
     bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -72,6 +81,26 @@ private:
     void printClicked();
     void downloadClicked();
     void gridClicked(std::optional<int> clickedSlot);
+    // Clear without its undo step; Load starts with it.
+    void clearTable();
+    // Saves the table to path, or where the save dialog says when path is empty; false when
+    // nothing was saved.
+    bool saveProgram(QString path);
+
+    // Undo and redo: every change of the table is one step on the undo stack.
+    void setUpUndo();
+    void updateUndoActions();
+    EditSnapshot snapshot() const;
+    void applySnapshot(const EditSnapshot &snapshot, bool withFile);
+    // Puts the change since before on the undo stack, unless the table stayed as it was.
+    // opensProgram: the table came from a file, which undo and redo take along.
+    void recordChange(const EditSnapshot &before, const QString &text, bool opensProgram = false);
+
+    // Unsaved steps: asks whether to save them before the window ends; false keeps it open.
+    bool confirmEnd();
+    void tableChanged();
+    void restoreProgram(const Klv::RecoveredProgram &program);
+    void updateRecoveryCopy();
 
     // The download as the window shows it.
     void showPortPassedOver(int portNumber);
@@ -98,6 +127,13 @@ private:
 
     std::unique_ptr<Ui::MainWindow> m_ui;
     Klv::StepTableModel *m_steps;
+    QUndoStack *m_undoStack = nullptr;
+    QAction *m_undoAction = nullptr;
+    QAction *m_redoAction = nullptr;
+    Klv::RecoveryCopy *m_recovery = nullptr;
+    // The system's log-out asked and was told the steps may go: its end of the window asks no
+    // more, unless the table changes first.
+    bool m_endAgreed = false;
     StepEditor *m_editor = nullptr;
     std::optional<int> m_selectedSlot;
     Klv::PortMapping m_portMapping;

@@ -69,6 +69,7 @@ void MainWindow::lockForTransfer(bool locked)
             m_enabledBeforeTransfer[i] = m_lockedDuringTransfer[i]->isEnabled();
         m_lockedDuringTransfer[i]->setEnabled(!locked && m_enabledBeforeTransfer[i]);
     }
+    updateUndoActions();
     if (!locked)
         m_ui->downloadProgress->hide();
 }

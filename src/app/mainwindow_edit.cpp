@@ -5,6 +5,9 @@
 #include "stepeditor.h"
 #include "stepgrid.h"
 #include "steprules.h"
+#include "tablechange.h"
+
+#include <algorithm>
 
 using namespace Klv;
 
@@ -30,10 +33,17 @@ QString addRefusalText(AddResult result)
     return {};
 }
 
+// The name of an undo step that changed one step, numbered as the grid numbers it.
+QString stepChangeText(const QString &operation, int slot)
+{
+    return QStringLiteral("%1 (ステップ %2)").arg(operation).arg(slot + 1);
+}
+
 } // namespace
 
 void MainWindow::addClicked()
 {
+    const EditSnapshot before = snapshot();
     const Step edited = m_editor->editedStep();
     m_editor->keep(edited);
     const AddResult result = m_steps->add(edited);
@@ -42,6 +52,11 @@ void MainWindow::addClicked()
     // Add only ever locks: the wires it masks can no longer be set otherwise.
     if (result == AddResult::Added || result == AddResult::TableFull)
         m_editor->lockWires(maskedWires(stepTable()), false);
+    if (result == AddResult::Added) {
+        const auto steps = stepTable().steps();
+        const int slot = int(std::find(steps.begin(), steps.end(), edited) - steps.begin());
+        recordChange(before, stepChangeText(QStringLiteral("命令追加"), slot));
+    }
 }
 
 void MainWindow::updateClicked()
@@ -49,10 +64,12 @@ void MainWindow::updateClicked()
     if (!m_selectedSlot)
         return; // no row clicked yet
     const int slot = *m_selectedSlot;
+    const EditSnapshot before = snapshot();
     const Step edited = m_editor->editedStep();
     switch (m_steps->update(slot, edited)) {
     case UpdateResult::Updated:
         m_editor->keep(edited);
+        recordChange(before, stepChangeText(QStringLiteral("命令更新"), slot));
         return;
     case UpdateResult::DoubleBitCondition:
         showMessage(this, doubleBitConditionText());
@@ -66,10 +83,13 @@ void MainWindow::updateClicked()
 
 void MainWindow::deleteClicked()
 {
-    if (!m_steps->remove(grid()->currentSlot()))
+    const EditSnapshot before = snapshot();
+    const int slot = grid()->currentSlot();
+    if (!m_steps->remove(slot))
         return;
     m_editor->lockWires(maskedWires(stepTable()), true);
     highlightRowAfterLast();
+    recordChange(before, stepChangeText(QStringLiteral("削除"), slot));
 }
 
 void MainWindow::gridClicked(std::optional<int> clickedSlot)
@@ -83,6 +103,13 @@ void MainWindow::gridClicked(std::optional<int> clickedSlot)
 }
 
 void MainWindow::clearClicked()
+{
+    const EditSnapshot before = snapshot();
+    clearTable();
+    recordChange(before, QStringLiteral("消去"));
+}
+
+void MainWindow::clearTable()
 {
     // The editor, the selected step and the working step keep what they hold; Load relies on
     // that too.

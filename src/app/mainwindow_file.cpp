@@ -3,6 +3,7 @@
 
 #include "messagebox.h"
 #include "settingsfile.h"
+#include "tablechange.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -102,18 +103,26 @@ QString askSettingsFilePath(QWidget *parent, FileDialogKind kind)
 
 void MainWindow::saveClicked()
 {
+    saveProgram({});
+}
+
+bool MainWindow::saveProgram(QString path)
+{
     if (stepTable().isEmpty()) {
         showMessage(this, QStringLiteral("保存するデータがありません。"));
-        return;
+        return false;
     }
-    const QString path = askSettingsFilePath(this, FileDialogKind::Save);
     if (path.isEmpty())
-        return;
+        path = askSettingsFilePath(this, FileDialogKind::Save);
+    if (path.isEmpty())
+        return false;
     if (!writeSettingsFile(path, stepTable())) {
         showMessage(this, QStringLiteral("ファイルを保存できませんでした。"));
-        return;
+        return false;
     }
     setCurrentFile(path);
+    m_steps->markSaved();
+    return true;
 }
 
 void MainWindow::loadClicked()
@@ -147,15 +156,19 @@ void MainWindow::openSettingsFile(const QString &path)
         break;
     }
     // Load empties the table as Clear does, grid and wire locks included, then fills it.
-    clearClicked();
+    const EditSnapshot before = snapshot();
+    clearTable();
     m_steps->load(file.steps);
     setCurrentFile(path);
+    m_steps->markSaved();
+    recordChange(before, QStringLiteral("読み込み (%1)").arg(QFileInfo(path).fileName()), true);
 }
 
 void MainWindow::setCurrentFile(const QString &path)
 {
     m_currentFile = path;
     updateWindowTitle();
+    updateRecoveryCopy(); // it names the file
 }
 
 void MainWindow::updateWindowTitle()
@@ -163,5 +176,6 @@ void MainWindow::updateWindowTitle()
     QString title = QStringLiteral("ＫＬＶ－９０");
     if (!m_currentFile.isEmpty())
         title += QStringLiteral(" - ") + QFileInfo(m_currentFile).fileName();
-    setWindowTitle(title);
+    // A modified table shows as "*" there.
+    setWindowTitle(title + QStringLiteral("[*]"));
 }

@@ -158,3 +158,13 @@ void StepEditor::lockWires(int maskedWires, bool enableOthers)
             option->setEnabled(!masked);
     }
 }
+
+int StepEditor::lockedWires() const
+{
+    int locked = 0;
+    for (int wire = 1; wire <= 6; ++wire) {
+        if (!m_keyGroups[wire - 1]->button(EditorState::Hi)->isEnabled())
+            locked |= 1 << (wire - 1);
+    }
+    return locked;
+}

@@ -48,6 +48,8 @@ public:
     // Disables the key options of the wires in maskedWires (bit w - 1 for wire w, 1..6); with
     // enableOthers, enables those of the other wires. The flag input's options stay as they are.
     void lockWires(int maskedWires, bool enableOthers);
+    // The wires (bit w - 1 for wire w) whose key options are disabled.
+    int lockedWires() const;
 
 private:
     std::array<QButtonGroup *, 7> m_keyGroups{}; // wires 1-6, then the flag input

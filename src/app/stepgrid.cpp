@@ -3,6 +3,8 @@
 #include "steptablemodel.h"
 
 #include <QAbstractButton>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -170,6 +172,17 @@ void StepGrid::mouseDoubleClickEvent(QMouseEvent *event)
     mousePressEvent(event);
 }
 
+void StepGrid::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The headers pass theirs on to here too, so the whole grid has the one menu.
+    if (!m_contextMenu) {
+        QTableView::contextMenuEvent(event);
+        return;
+    }
+    m_contextMenu->popup(event->globalPos());
+    event->accept();
+}
+
 void StepGrid::showTable(StepTableModel *model, int rowHeight)
 {
     // Sizes first, so the model's sections are laid out once.
@@ -207,6 +220,25 @@ void StepGrid::selectCurrentRow()
     const QItemSelection row(model()->index(slot, 0),
                              model()->index(slot, model()->columnCount() - 1));
     selectionModel()->select(row, QItemSelectionModel::ClearAndSelect);
+}
+
+StepGrid::Position StepGrid::position() const
+{
+    return {currentSlot(), currentIndex().column() + 1, selectionModel()->hasSelection()};
+}
+
+void StepGrid::setPosition(const Position &position)
+{
+    // As at start-up, a current row without the highlight is not scrolled to.
+    setAutoScroll(false);
+    setCurrentCell(position.slot, position.column);
+    setAutoScroll(true);
+    if (position.highlighted) {
+        selectCurrentRow();
+        scrollTo(currentIndex());
+    } else {
+        selectionModel()->clearSelection();
+    }
 }
 
 QString StepGrid::cellText(int row, int column) const

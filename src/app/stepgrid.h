@@ -3,6 +3,8 @@
 #include <QHeaderView>
 #include <QTableView>
 
+class QMenu;
+
 namespace Klv {
 class StepTableModel;
 }
@@ -71,6 +73,20 @@ public:
     void setCurrentCell(int slot, int column);
     // Selects columns 1 to 21 of the current row.
     void selectCurrentRow();
+
+    // The current cell and whether its row is highlighted, as undo puts them back.
+    struct Position
+    {
+        int slot = 0;
+        int column = 1;
+        bool highlighted = false;
+        friend bool operator==(const Position &, const Position &) = default;
+    };
+    Position position() const;
+    void setPosition(const Position &position);
+
+    // The menu a right click opens; the click leaves the current row where it is.
+    void setContextMenu(QMenu *menu) { m_contextMenu = menu; }
     // The text of cell (row, column) as a technician reads the grid: rows 0 and 1 are the
     // header rows, row r >= 2 is slot r - 2, and column 0 holds the step numbers.
     QString cellText(int row, int column) const;
@@ -91,8 +107,10 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     TwoRowHeader *m_header;
+    QMenu *m_contextMenu = nullptr;
     bool m_pressedOnStep = false;
 };

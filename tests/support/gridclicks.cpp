@@ -4,6 +4,8 @@
 #include "stepgrid.h"
 
 #include <QAbstractButton>
+#include <QApplication>
+#include <QContextMenuEvent>
 #include <QTest>
 
 void clickGridRow(StepGrid *grid, int row, int column)
@@ -33,6 +35,14 @@ void clickGridRow(StepGrid *grid, int row, int column)
         return;
     }
     QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(index).center());
+}
+
+void rightClickGrid(StepGrid *grid, QPoint at)
+{
+    QWidget *cells = grid->viewport();
+    QTest::mouseClick(cells, Qt::RightButton, {}, at);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, at, cells->mapToGlobal(at));
+    QApplication::sendEvent(cells, &request);
 }
 
 int selectedRow(const MainWindow *window)

@@ -6,6 +6,12 @@ class StepGrid;
 // 2 to 129 on a data cell (scrolled into view first), column 0 on the step-number column.
 void clickGridRow(StepGrid *grid, int row, int column = 1);
 
+class QPoint;
+
+// A right click on the grid's cells at a point: the press and release, then the request for a
+// menu that the window system makes of a right press.
+void rightClickGrid(StepGrid *grid, QPoint at);
+
 class MainWindow;
 
 // The grid rows of what the window keeps as slots, in the numbering clickGridRow takes: the row

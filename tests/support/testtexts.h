@@ -18,6 +18,10 @@ inline const QString WrongFile = QStringLiteral("ファイルが違います。"
 inline const QString Unreadable = QStringLiteral("ファイルを読み込めませんでした。");
 inline const QString NotSaved = QStringLiteral("ファイルを保存できませんでした。");
 
+// Unsaved steps: the question before the window ends.
+inline const QString UnsavedSteps =
+    QStringLiteral("保存されていないステップがあります。\n終了する前に保存しますか？");
+
 // Printing.
 inline const QString PrintNotice = QStringLiteral("設定した内容で印刷します");
 inline const QString Cancelled = QStringLiteral("キャンセルが選択されました。");
