@@ -8,6 +8,7 @@
 #include "protocol.h"
 #include "qtseriallink.h"
 #include "seriallink.h"
+#include "settingsfiletesting.h"
 #include "steptablemodel.h"
 #include "teststrings.h"
 #include "testtexts.h"
@@ -514,12 +515,7 @@ private slots:
         QTemporaryDir dir;
         const QString other = dir.filePath(QStringLiteral("other.zzr"));
         const Step otherStep{3, 255, 1, 1, 1, 1, 1, 1, 1, 1, 1};
-        QFile file(other);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("KLV");
-        for (int i = 0; i < Step::FieldCount; ++i)
-            file.write(QByteArray(1, char(otherStep.field(i))));
-        file.close();
+        QVERIFY(writeAll(other, fileOf({otherStep})));
         MessageBoxAnswerer boxes;
         clickDownload();
         QTRY_COMPARE(controller.received(), QByteArray("HELLO"));

@@ -18,7 +18,9 @@ class TestLocalUser : public QObject
 private slots:
 #ifdef Q_OS_UNIX
     // The runtime folder when it is the user's alone, else one made in the temporary folder,
-    // else one in the user's cache: a real folder (no link) of the user's, mode 0700.
+    // else one in the user's cache: a real folder (no link) of the user's, mode 0700. The three
+    // ways a folder fails that test are shown on the runtime folder; the temporary one is passed
+    // over by the same test.
     void privateFolder_data()
     {
         QTest::addColumn<QString>("runtime");   // XDG_RUNTIME_DIR: none, ours, open, link, nobody's
@@ -45,12 +47,6 @@ private slots:
         QTest::newRow("temporary one open to others") << "none"
                                                       << "open"
                                                       << "cache/klv90";
-        QTest::newRow("temporary one a link") << "none"
-                                              << "link"
-                                              << "cache/klv90";
-        QTest::newRow("temporary one nobody's") << "none"
-                                                << "nobody's"
-                                                << "cache/klv90";
     }
     void privateFolder()
     {
