@@ -81,7 +81,7 @@ void MainWindow::connectControls()
     connect(grid(), &StepGrid::stepRowClicked, this, [this](int slot) { gridClicked(slot); });
     connect(grid(), &StepGrid::headerClicked, this, [this] { gridClicked(std::nullopt); });
 
-    connect(m_download, &SettingsDownload::portUnavailable, this, &MainWindow::notePortUnavailable);
+    connect(m_download, &SettingsDownload::portUnavailable, this, &MainWindow::showPortPassedOver);
     connect(m_download, &SettingsDownload::greetingUnanswered, this,
             &MainWindow::showPortPassedOver);
     connect(m_download, &SettingsDownload::controllerFound, this, &MainWindow::showControllerFound);

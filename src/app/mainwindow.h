@@ -104,7 +104,6 @@ private:
 
     // The download as the window shows it.
     void showPortPassedOver(int portNumber);
-    void notePortUnavailable(int portNumber, Klv::PortOpenError reason);
     void showControllerFound();
     void showTransferStarted(int total);
     void showStepsTaken(int taken);
@@ -145,8 +144,6 @@ private:
     std::array<QWidget *, 7> m_lockedDuringTransfer{};
     std::array<bool, 7> m_enabledBeforeTransfer{};
     bool m_lockedForTransfer = false;
-    // The ports this search could not open, and why.
-    QList<std::pair<int, Klv::PortOpenError>> m_unopenedPorts;
 
     QString m_currentFile;
     // Files to open, from later starts or a Load during a transfer, waiting for a dialog or a

@@ -13,14 +13,7 @@ void MainWindow::downloadClicked()
 {
     m_ui->downloadButton->setEnabled(false);
     m_ui->portStatusText->setText(DownloadTexts::started());
-    m_unopenedPorts.clear();
     m_download->start();
-}
-
-void MainWindow::notePortUnavailable(int portNumber, PortOpenError reason)
-{
-    m_unopenedPorts << std::pair(portNumber, reason);
-    showPortPassedOver(portNumber);
 }
 
 void MainWindow::showPortPassedOver(int portNumber)
@@ -87,8 +80,8 @@ void MainWindow::showDownloadEnded(SettingsDownload::Outcome outcome)
         // The status box says no controller answered; a port the user may not open, or one
         // another program holds, may well be why, and the user can mend that.
         QList<DownloadTexts::UnopenedPort> ports;
-        for (const auto &[portNumber, reason] : std::as_const(m_unopenedPorts))
-            ports << DownloadTexts::UnopenedPort{m_portMapping(portNumber), reason};
+        for (const SettingsDownload::UnopenedPort &port : m_download->unopenedPorts())
+            ports << DownloadTexts::UnopenedPort{m_portMapping(port.portNumber), port.reason};
         message = DownloadTexts::unopenedPortsMessage(ports);
     }
     if (!message.isEmpty())

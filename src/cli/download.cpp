@@ -51,7 +51,7 @@ QString remedyText(PortOpenError reason)
 }
 
 // The one port or device given could not be opened: why, and what to do.
-void reportUnopened(const DownloadProgress::UnopenedPort &port, const DownloadProgress &progress)
+void reportUnopened(const SettingsDownload::UnopenedPort &port, const DownloadProgress &progress)
 {
     QString message = QStringLiteral("cannot open %1: %2")
                           .arg(progress.describePort(port.portNumber), reasonText(port.reason));
@@ -62,11 +62,11 @@ void reportUnopened(const DownloadProgress::UnopenedPort &port, const DownloadPr
 }
 
 // A search that found no controller: the ports that exist but would not open, and what to do.
-void reportUnopenedPorts(const DownloadProgress &progress)
+void reportUnopenedPorts(const SettingsDownload &download, const DownloadProgress &progress)
 {
     QStringList lines;
     QStringList remedies;
-    for (const DownloadProgress::UnopenedPort &port : progress.unopenedPorts()) {
+    for (const SettingsDownload::UnopenedPort &port : download.unopenedPorts()) {
         if (port.reason == PortOpenError::NotFound)
             continue;
         lines << QStringLiteral("  %1: %2")
@@ -84,8 +84,8 @@ void reportUnopenedPorts(const DownloadProgress &progress)
 }
 
 // The exit status and the message of the download's end.
-int reportEnd(SettingsDownload::Outcome outcome, const DownloadProgress &progress,
-              const CliArguments &arguments)
+int reportEnd(SettingsDownload::Outcome outcome, const SettingsDownload &download,
+              const DownloadProgress &progress, const CliArguments &arguments)
 {
     const bool onePort = arguments.port != 0 || !arguments.device.isEmpty();
     switch (outcome) {
@@ -94,8 +94,8 @@ int reportEnd(SettingsDownload::Outcome outcome, const DownloadProgress &progres
             QStringLiteral("done: %1 downloaded\n").arg(stepsText(progress.stepTotal())));
         return ExitStatus::Done;
     case SettingsDownload::Outcome::NotFound:
-        if (onePort && progress.greetedPort() == 0 && !progress.unopenedPorts().isEmpty()) {
-            reportUnopened(progress.unopenedPorts().first(), progress);
+        if (onePort && progress.greetedPort() == 0 && !download.unopenedPorts().isEmpty()) {
+            reportUnopened(download.unopenedPorts().first(), progress);
             return ExitStatus::NoReply;
         }
         Console::printError(onePort ? QStringLiteral("no controller answered on %1")
@@ -103,7 +103,7 @@ int reportEnd(SettingsDownload::Outcome outcome, const DownloadProgress &progres
                                     : QStringLiteral("no controller answered on ports %1 to %2")
                                           .arg(SettingsDownload::FirstPort)
                                           .arg(SettingsDownload::LastPort));
-        reportUnopenedPorts(progress);
+        reportUnopenedPorts(download, progress);
         return ExitStatus::NotFound;
     case SettingsDownload::Outcome::Refused:
         Console::printError(
@@ -171,7 +171,7 @@ int downloadProgram(const CliArguments &arguments)
     DownloadProgress progress(download, portDescription, Console::stderrIsTerminal());
     QObject::connect(&download, &SettingsDownload::finished, &download,
                      [&](SettingsDownload::Outcome outcome) {
-                         QCoreApplication::exit(reportEnd(outcome, progress, arguments));
+                         QCoreApplication::exit(reportEnd(outcome, download, progress, arguments));
                      });
     Interruption interruption;
     QObject::connect(&interruption, &Interruption::requested, &download, [&] {

@@ -16,8 +16,6 @@ DownloadProgress::DownloadProgress(SettingsDownload &download, PortDescription p
                                    bool drawsBar, QObject *parent)
     : QObject(parent), m_portDescription(std::move(portDescription)), m_drawsBar(drawsBar)
 {
-    connect(&download, &SettingsDownload::portUnavailable, this,
-            &DownloadProgress::portUnavailable);
     connect(&download, &SettingsDownload::portGreeted, this, &DownloadProgress::portGreeted);
     connect(&download, &SettingsDownload::controllerFound, this,
             &DownloadProgress::controllerFound);
@@ -25,11 +23,6 @@ DownloadProgress::DownloadProgress(SettingsDownload &download, PortDescription p
             &DownloadProgress::transferStarted);
     connect(&download, &SettingsDownload::stepsTaken, this, &DownloadProgress::stepTaken);
     connect(&download, &SettingsDownload::finished, this, &DownloadProgress::finished);
-}
-
-void DownloadProgress::portUnavailable(int portNumber, PortOpenError reason)
-{
-    m_unopenedPorts << UnopenedPort{portNumber, reason};
 }
 
 void DownloadProgress::portGreeted(int portNumber)

@@ -1,8 +1,5 @@
 #pragma once
 
-#include "seriallink.h"
-
-#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -26,13 +23,6 @@ public:
 
     // The port number last greeted; 0 while none has opened.
     int greetedPort() const { return m_greetedPort; }
-    // The ports that could not be opened, and why, in the order they were tried.
-    struct UnopenedPort
-    {
-        int portNumber;
-        Klv::PortOpenError reason;
-    };
-    const QList<UnopenedPort> &unopenedPorts() const { return m_unopenedPorts; }
     // Whether the steps are being sent.
     bool isTransferring() const { return m_transferring; }
     int stepsTaken() const { return m_taken; }
@@ -44,7 +34,6 @@ public:
     void abandoned() { finished(); }
 
 private:
-    void portUnavailable(int portNumber, Klv::PortOpenError reason);
     void portGreeted(int portNumber);
     void controllerFound(int portNumber);
     void transferStarted(int total);
@@ -56,7 +45,6 @@ private:
     bool m_drawsBar = false;
     bool m_barShown = false;
     int m_greetedPort = 0;
-    QList<UnopenedPort> m_unopenedPorts;
     bool m_transferring = false;
     int m_taken = 0;
     int m_total = 0;

@@ -38,6 +38,7 @@ void SettingsDownload::startOnPorts(int firstPort, int lastPort)
     if (isRunning())
         return;
     m_replyTimer->stop();
+    m_unopenedPorts.clear();
     if (m_link.isOpen()) {
         // Not ours to touch: nothing is sent and the port stays open.
         emit finished(Outcome::AlreadyOpen);
@@ -69,7 +70,8 @@ void SettingsDownload::searchFrom(int portNumber)
             emit portGreeted(m_portNumber);
             return;
         }
-        emit portUnavailable(m_portNumber, m_link.openError());
+        m_unopenedPorts << UnopenedPort{m_portNumber, m_link.openError()};
+        emit portUnavailable(m_portNumber, m_unopenedPorts.last().reason);
     }
     m_phase = Phase::Idle;
     emit finished(Outcome::NotFound);

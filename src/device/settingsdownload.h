@@ -60,6 +60,15 @@ public:
     // nothing more is sent or reported.
     void abandon();
 
+    // A port the search could not open, and why.
+    struct UnopenedPort
+    {
+        int portNumber;
+        PortOpenError reason;
+    };
+    // The ports the last search could not open, in the order they were tried.
+    const QList<UnopenedPort> &unopenedPorts() const { return m_unopenedPorts; }
+
 signals:
     // Port portNumber could not be opened, for reason; the search goes on with the next one.
     void portUnavailable(int portNumber, Klv::PortOpenError reason);
@@ -98,6 +107,7 @@ private:
     Phase m_phase = Phase::Idle;
     int m_portNumber = FirstPort;
     int m_lastPort = LastPort; // of the current search
+    QList<UnopenedPort> m_unopenedPorts;
     ReceiveText m_received;
     QList<Step> m_steps; // the copy being sent
     int m_stepIndex = 0;
