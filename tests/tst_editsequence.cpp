@@ -76,7 +76,7 @@ class TestEditSequence : public QObject
             const int slot = row - 2;
             for (int c = 1; c < 22; ++c) {
                 const QString expected =
-                    slot < count ? GridText::stepCell(table.slot(slot), c) : QString();
+                    slot < count ? GridText::stepCell(table.slot(slot), StepColumn(c - 1)) : QString();
                 QCOMPARE(grid->cellText(row, c), expected);
             }
         }

@@ -1,3 +1,4 @@
+#include "gridtexts.h"
 #include "steptablemodel.h"
 #include "teststrings.h"
 
@@ -8,7 +9,7 @@ using namespace Klv;
 namespace {
 
 // The text the grid shows in (row, column) of its own numbering: rows 0 and 1 are the two header
-// rows, column 0 the step numbers.
+// lines, column 0 the step numbers; the step rows come from the model.
 QString cellText(const StepTableModel &model, int row, int column)
 {
     if (row < 0 || row >= 130 || column < 0 || column >= 22)
@@ -16,11 +17,11 @@ QString cellText(const StepTableModel &model, int row, int column)
     if (row < 2) {
         if (column == 0)
             return {};
-        const int role = row == 0 ? StepTableModel::HeaderRow0Role : StepTableModel::HeaderRow1Role;
-        return model.headerData(column - 1, Qt::Horizontal, role).toString();
+        const auto stepColumn = StepColumn(column - 1);
+        return row == 0 ? GridText::groupHeader(stepColumn) : GridText::fieldHeader(stepColumn);
     }
     if (column == 0)
-        return model.headerData(row - 2, Qt::Vertical).toString();
+        return QString::number(row - 1);
     return model.index(row - 2, column - 1).data().toString();
 }
 

@@ -1,5 +1,6 @@
 #include "stepgrid.h"
 
+#include "gridtexts.h"
 #include "steptablemodel.h"
 
 #include <QAbstractButton>
@@ -51,7 +52,9 @@ void TwoRowHeader::paintSection(QPainter *painter, const QRect &rect, int logica
     const QRect rows[2] = {
         QRect(rect.left(), rect.top(), rect.width(), half),
         QRect(rect.left(), rect.top() + half, rect.width(), rect.height() - half)};
-    const int roles[2] = {StepTableModel::HeaderRow0Role, StepTableModel::HeaderRow1Role};
+    const auto column = Klv::StepColumn(logicalIndex);
+    const QString texts[2] = {Klv::GridText::groupHeader(column),
+                              Klv::GridText::fieldHeader(column)};
     for (int r = 0; r < 2; ++r) {
         QStyleOptionHeader opt;
         initStyleOption(&opt);
@@ -59,7 +62,7 @@ void TwoRowHeader::paintSection(QPainter *painter, const QRect &rect, int logica
         opt.section = logicalIndex;
         opt.textAlignment = Qt::AlignCenter;
         opt.position = QStyleOptionHeader::Middle;
-        opt.text = model()->headerData(logicalIndex, orientation(), roles[r]).toString();
+        opt.text = texts[r];
         painter->save();
         painter->setClipRect(rows[r]);
         style()->drawControl(QStyle::CE_Header, &opt, painter, this);
@@ -249,10 +252,11 @@ QString StepGrid::cellText(int row, int column) const
     if (row < HeaderRows) {
         if (column == 0)
             return {};
-        const int role = row == 0 ? StepTableModel::HeaderRow0Role : StepTableModel::HeaderRow1Role;
-        return model()->headerData(column - 1, Qt::Horizontal, role).toString();
+        const auto stepColumn = Klv::StepColumn(column - 1);
+        return row == 0 ? Klv::GridText::groupHeader(stepColumn)
+                        : Klv::GridText::fieldHeader(stepColumn);
     }
     if (column == 0)
-        return model()->headerData(row - HeaderRows, Qt::Vertical).toString();
+        return QString::number(row - HeaderRows + 1);
     return model()->index(row - HeaderRows, column - 1).data().toString();
 }

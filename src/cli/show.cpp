@@ -32,13 +32,14 @@ QByteArray listText(const StepTable &table)
 QByteArray csvText(const StepTable &table)
 {
     QStringList header;
-    for (int column = 1; column < GridText::ColumnCount; ++column)
-        header << GridText::header(0, column) + GridText::header(1, column);
+    for (int column = 0; column < StepColumnCount; ++column)
+        header << GridText::groupHeader(StepColumn(column)) +
+                      GridText::fieldHeader(StepColumn(column));
     QString text = csvRecord(header);
     for (const Step &step : table.steps()) {
         QStringList cells;
-        for (int column = 1; column < GridText::ColumnCount; ++column)
-            cells << GridText::stepCell(step, column);
+        for (int column = 0; column < StepColumnCount; ++column)
+            cells << GridText::stepCell(step, StepColumn(column));
         text += csvRecord(cells);
     }
     return text.toUtf8();

@@ -97,7 +97,7 @@ int StepTableModel::rowCount(const QModelIndex &parent) const
 
 int StepTableModel::columnCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : GridText::ColumnCount - 1;
+    return parent.isValid() ? 0 : StepColumnCount;
 }
 
 QVariant StepTableModel::data(const QModelIndex &index, int role) const
@@ -108,24 +108,7 @@ QVariant StepTableModel::data(const QModelIndex &index, int role) const
         return int(Qt::AlignCenter);
     if (role != Qt::DisplayRole || index.row() >= m_table.count())
         return {};
-    return GridText::stepCell(m_table.at(index.row()), index.column() + 1);
-}
-
-QVariant StepTableModel::headerData(int section, Qt::Orientation orientation, int role) const
-{
-    if (role == Qt::TextAlignmentRole)
-        return int(Qt::AlignCenter);
-    if (orientation == Qt::Vertical)
-        return role == Qt::DisplayRole ? QVariant(QString::number(section + 1)) : QVariant();
-    switch (role) {
-    case HeaderRow0Role:
-        return GridText::header(0, section + 1);
-    case HeaderRow1Role:
-    case Qt::DisplayRole:
-        return GridText::header(1, section + 1);
-    default:
-        return {};
-    }
+    return GridText::stepCell(m_table.at(index.row()), StepColumn(index.column()));
 }
 
 } // namespace Klv

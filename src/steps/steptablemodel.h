@@ -26,15 +26,12 @@ enum class UpdateResult {
 // table's rules, and tells the views which rows changed.
 //
 // As a model, row r is slot r (128 rows, one per step the table can hold) and column c is
-// grid column c + 1 of the step texts; rows past the last step show empty cells. The step
-// number and the two header rows are header data: vertical sections carry the numbers,
-// horizontal sections both header rows (HeaderRow0Role, HeaderRow1Role).
+// StepColumn c; rows past the last step show empty cells. The model holds steps only: the step
+// numbers and the header lines are the grid's own drawing.
 class StepTableModel : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Role { HeaderRow0Role = Qt::UserRole, HeaderRow1Role };
-
     explicit StepTableModel(QObject *parent = nullptr);
 
     const StepTable &table() const { return m_table; }
@@ -68,8 +65,6 @@ public:
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-    QVariant headerData(int section, Qt::Orientation orientation,
-                        int role = Qt::DisplayRole) const override;
 
 signals:
     void modifiedChanged(bool modified);
