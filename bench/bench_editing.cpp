@@ -39,7 +39,7 @@ void fillTable(MainWindow &window)
         const qint16 bits = (i % 2 ? 0x10 : 0x20) | 0x0F | 0x40 | 0x80;
         steps << Step{qint16(i / 2), 255, bits, 100, 127, 10, 200, 255, 20, 3, 1};
     }
-    window.stepModel()->load(steps);
+    window.session()->model()->load(steps);
 }
 
 // Median and worst of the runs, in milliseconds, of the timed part of each run.
@@ -100,17 +100,17 @@ void benchEditing()
         });
 
     auto *speed = window.findChild<QScrollBar *>(QStringLiteral("speed1Slider"));
-    clickGridRow(window.grid(), 2);
+    clickStep(window.grid(), 0);
     int value = 1;
     measure(
-        "Update of row 2", [&] { speed->setValue(value = value % 255 + 1); },
+        "Update of step 1", [&] { speed->setValue(value = value % 255 + 1); },
         [&] { click("updateButton"); });
 
     measure(
-        "Delete of row 2 (127 steps move up)",
+        "Delete of step 1 (127 steps move up)",
         [&] {
             fillTable(window);
-            clickGridRow(window.grid(), 2);
+            clickStep(window.grid(), 0);
         },
         [&] { click("deleteButton"); });
 

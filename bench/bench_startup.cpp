@@ -136,10 +136,10 @@ void benchStartup(const char *program)
     QElapsedTimer timer;
     for (int run = 0; run < 200; ++run) {
         timer.start();
-        window.stepModel()->load(steps);
+        window.session()->model()->load(steps);
         fillUs.push_back(timer.nsecsElapsed() / 1e3);
         timer.start();
-        window.stepModel()->load(steps);
+        window.session()->model()->load(steps);
         window.grid()->viewport()->repaint();
         fillPaintUs.push_back(timer.nsecsElapsed() / 1e3);
     }

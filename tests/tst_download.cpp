@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -75,7 +76,7 @@ class TestDownload : public QObject
         m_window = std::make_unique<MainWindow>(portsAt(devices));
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        m_window->stepModel()->load(steps);
+        m_window->session()->model()->load(steps);
         m_portStatusTexts.clear();
         m_openColours.clear();
         m_closeColours.clear();
@@ -367,7 +368,7 @@ private slots:
         QTest::keyClick(slider, Qt::Key_PageDown);
         QCOMPARE(control<QLineEdit>("speed1Text")->text(), QStringLiteral("11"));
         QTest::mouseClick(control<QPushButton>("clearButton"), Qt::LeftButton);
-        QCOMPARE(m_window->stepTable().count(), 0);
+        QCOMPARE(m_window->session()->table().count(), 0);
 
         controller.send("WELCOME");
         waitForEnd();
@@ -463,17 +464,23 @@ private slots:
         auto *progress = control<QProgressBar>("downloadProgress");
         const char *const locked[] = {"addButton",  "updateButton", "deleteButton", "clearButton",
                                       "loadButton", "saveButton",   "printButton"};
-        // Redo too: a Clear taken back can be made again.
+        // Undo and redo too, and the keys of Save and Load: the same steps opened from a file, then
+        // a Clear taken back, which can be made again.
+        QTemporaryDir dir;
+        QVERIFY(writeAll(dir.filePath("same.zzr"), fileOf({StartupStep, SecondStep})));
+        m_window->session()->open(dir.filePath("same.zzr"), {});
         QTest::mouseClick(control<QPushButton>("clearButton"), Qt::LeftButton);
         control<QAction>("undoAction")->trigger();
         const auto lockedEnabled = [&] {
             QList<bool> enabled;
             for (const char *name : locked)
                 enabled << control<QPushButton>(name)->isEnabled();
-            return enabled << control<QAction>("redoAction")->isEnabled();
+            for (const char *name : {"undoAction", "redoAction", "saveAction", "loadAction"})
+                enabled << control<QAction>(name)->isEnabled();
+            return enabled;
         };
-        const QList<bool> allEnabled(std::size(locked) + 1, true);
-        const QList<bool> noneEnabled(std::size(locked) + 1, false);
+        const QList<bool> allEnabled(std::size(locked) + 4, true);
+        const QList<bool> noneEnabled(std::size(locked) + 4, false);
         QVERIFY(!progress->isVisible());
         MessageBoxAnswerer boxes;
         clickDownload();
@@ -493,6 +500,10 @@ private slots:
         slider->setFocus();
         QTest::keyClick(slider, Qt::Key_PageDown);
         QCOMPARE(control<QLineEdit>("speed1Text")->text(), QStringLiteral("11"));
+        // The keys of undo and redo change nothing under the transfer.
+        QTest::keyClick(slider, Qt::Key_Z, Qt::ControlModifier);
+        QTest::keyClick(slider, Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(m_window->session()->table().toList(), (QList<Step>{StartupStep, SecondStep}));
 
         controller.send("OK");
         QTRY_COMPARE(controller.received(), first + stepFrame(SecondStep));
@@ -516,33 +527,41 @@ private slots:
         const QString other = dir.filePath(QStringLiteral("other.zzr"));
         const Step otherStep{3, 255, 1, 1, 1, 1, 1, 1, 1, 1, 1};
         QVERIFY(writeAll(other, fileOf({otherStep})));
-        MessageBoxAnswerer boxes;
         clickDownload();
         QTRY_COMPARE(controller.received(), QByteArray("HELLO"));
 
-        // In the dialog: the controller answers and the first frame goes out, then the file is
-        // chosen.
+        // The unsaved steps may go; then, in the dialog, the controller answers and the first
+        // frame goes out, and the file is chosen.
         bool chosen = false;
-        QTimer::singleShot(0, this, [&] {
-            auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-            QVERIFY(dialog);
+        QTimer driver;
+        connect(&driver, &QTimer::timeout, this, [&] {
+            QWidget *modal = QApplication::activeModalWidget();
+            if (auto *question = qobject_cast<QMessageBox *>(modal)) {
+                question->button(QMessageBox::Discard)->click();
+                return;
+            }
+            auto *dialog = qobject_cast<QFileDialog *>(modal);
+            if (!dialog || std::exchange(chosen, true))
+                return;
             controller.send("WELCOME");
             QTRY_COMPARE(controller.received(), "HELLO" + stepFrame(StartupStep));
             dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->setText(other);
             QMetaObject::invokeMethod(dialog, &QDialog::accept, Qt::QueuedConnection);
-            chosen = true;
         });
+        driver.start(10);
         QTest::mouseClick(control<QPushButton>("loadButton"), Qt::LeftButton);
+        driver.stop();
         QVERIFY(chosen);
-        QCOMPARE(m_window->stepTable().toList(), (QList<Step>{StartupStep, SecondStep}));
+        MessageBoxAnswerer boxes;
+        QCOMPARE(m_window->session()->table().toList(), (QList<Step>{StartupStep, SecondStep}));
 
         controller.send("OK");
         QTRY_COMPARE(controller.received(),
                      "HELLO" + stepFrame(StartupStep) + stepFrame(SecondStep));
-        QCOMPARE(m_window->stepTable().count(), 2);
+        QCOMPARE(m_window->session()->table().count(), 2);
         controller.send("OK");
         waitForEnd();
-        QTRY_COMPARE(m_window->stepTable().toList(), QList<Step>{otherStep});
+        QTRY_COMPARE(m_window->session()->table().toList(), QList<Step>{otherStep});
         QCOMPARE(controller.received(),
                  "HELLO" + stepFrame(StartupStep) + stepFrame(SecondStep) + "END");
         QCOMPARE(boxes.texts(), QStringList{Done});

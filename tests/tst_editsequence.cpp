@@ -1,15 +1,13 @@
-// Long runs of random clicks on the window (fixed seeds, so every run is the same), checked after
-// every operation against what must always hold: the steps sorted and within 128, keys unique
-// but for increase/decrease pairs, the grid equal to the table, the wire locks equal to the
-// masked set, the highlight on the current row, and no slot outside the table touched (that
-// would throw out of an event handler and end the test).
-#include "editdriver.h"
-#include "gridtexts.h"
-#include "messageboxes.h"
+// Long runs of random edits of a session, as a user clicks the editor, the buttons and the grid
+// (fixed seeds, so every run is the same), checked after every operation against what must
+// always hold: the steps sorted and within 128, keys unique but for increase/decrease pairs,
+// the grid's texts equal to the table, the wire locks equal to the masked set, the slots in
+// range, and no slot outside the table touched (that would throw and end the test).
+#include "sessiondriver.h"
 #include "teststrings.h"
-#include "testtexts.h"
 
 #include <QRandomGenerator>
+#include <QTest>
 
 #include <numeric>
 
@@ -54,7 +52,7 @@ class TestEditSequence : public QObject
     // What holds after every operation, whatever the operation.
     void verifyInvariants()
     {
-        const StepTable &table = m_form->stepTable();
+        const StepTable &table = m_ui->session.table();
         const int count = table.count();
         QVERIFY(count >= 0 && count <= StepTable::MaxSteps);
         for (int s = 0; s < count; ++s) {
@@ -71,13 +69,11 @@ class TestEditSequence : public QObject
             }
         }
 
-        StepGrid *grid = m_form->grid();
-        for (int row = 2; row < 130; ++row) {
-            const int slot = row - 2;
-            for (int c = 1; c < 22; ++c) {
+        for (int slot = 0; slot < StepTable::MaxSteps; ++slot) {
+            for (int c = 0; c < StepColumnCount; ++c) {
                 const QString expected =
-                    slot < count ? GridText::stepCell(table.slot(slot), StepColumn(c - 1)) : QString();
-                QCOMPARE(grid->cellText(row, c), expected);
+                    slot < count ? GridText::stepCell(table.slot(slot), StepColumn(c)) : QString();
+                QCOMPARE(m_ui->session.model()->index(slot, c).data().toString(), expected);
             }
         }
 
@@ -89,36 +85,14 @@ class TestEditSequence : public QObject
             wires += masked & (1 << w) ? u'D' : u'E';
         QCOMPARE(m_ui->wires(), wires + u'E');
 
-        const int selected = selectedRow(m_form);
-        QVERIFY(selected == 0 || (selected >= 2 && selected <= 129));
-        const int current = currentRow(grid);
-        QVERIFY(current >= 2 && current <= 129);
-        const QList<int> highlighted = m_ui->highlightedRows();
-        QVERIFY(highlighted.isEmpty() || highlighted == QList<int>{current});
-
-        static const QStringList known{Texts::DoubleBit, Texts::SameKey, Texts::Full,
-                                       Texts::KeyFixed, Texts::OutOfRange};
-        for (const auto &message : m_boxes->messages()) {
-            QCOMPARE(message.caption, QStringLiteral("KLV-90"));
-            QVERIFY2(known.contains(message.text), qPrintable(message.text));
-        }
+        const std::optional<int> selected = m_ui->session.selectedSlot();
+        QVERIFY(!selected || (*selected >= 0 && *selected < StepTable::MaxSteps));
+        const int current = m_ui->session.currentSlot();
+        QVERIFY(current >= 0 && current < StepTable::MaxSteps);
     }
 
 private slots:
-    void init()
-    {
-        m_form = new MainWindow;
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form));
-        m_ui = new Driver(m_form);
-        m_boxes = new MessageBoxAnswerer;
-    }
-    void cleanup()
-    {
-        delete m_boxes;
-        delete m_ui;
-        delete m_form;
-    }
+    void init() { m_ui = std::make_unique<SessionDriver>(); }
 
     void randomClicks_data()
     {
@@ -129,15 +103,15 @@ private slots:
         QTest::addColumn<bool>("reachesFull");
         QTest::addColumn<int>("minDeletes");
         QTest::addColumn<int>("minUpdates");
-        // Without grid clicks the current row stays on row 129, so deletes there work the
+        // Without grid clicks the current slot stays the last one, so deletes there work the
         // boundary of a full table.
         //                                              option check slider add upd del clr grid
         QTest::newRow("filling up")
-            << 11u << 2500 << Weights{45, 8, 3, 30, 0, 2, 0, 0} << 0 << true << 1 << 0;
+            << 11u << 10000 << Weights{45, 8, 3, 30, 0, 2, 0, 0} << 0 << true << 1 << 0;
         QTest::newRow("large table")
-            << 22u << 2500 << Weights{40, 6, 3, 30, 6, 6, 0, 9} << 0 << false << 40 << 5;
+            << 22u << 10000 << Weights{40, 6, 3, 30, 6, 6, 0, 9} << 0 << false << 40 << 5;
         QTest::newRow("masks and clears")
-            << 33u << 1500 << Weights{30, 10, 5, 20, 8, 10, 3, 14} << 35 << false << 5 << 10;
+            << 33u << 6000 << Weights{30, 10, 5, 20, 8, 10, 3, 14} << 35 << false << 5 << 10;
     }
     void randomClicks()
     {
@@ -157,9 +131,23 @@ private slots:
                 r -= weights[op++];
             return Operation(op);
         };
-        static const char *checks[] = {"port1Check",      "port2Check",       "port3Check",
-                                       "port4Check",      "keyFlagCheck",     "instruction2Check",
-                                       "waitForEndCheck", "bitIncreaseCheck", "bitDecreaseCheck"};
+        // The check boxes: ports 1-4, then the flag, instruction 2, wait, increase, decrease.
+        const auto check = [&](EditorState &e, int n) -> int & {
+            switch (n) {
+            case 4:
+                return e.keyFlag;
+            case 5:
+                return e.instruction2;
+            case 6:
+                return e.waitForEnd;
+            case 7:
+                return e.bitIncrease;
+            case 8:
+                return e.bitDecrease;
+            default:
+                return e.ports[n];
+            }
+        };
         const int sliderMin[7] = {1, 0, 0, 1, 0, 0, 1};
         const int sliderMax[7] = {255, 100, 255, 255, 100, 255, 255};
         int maxCount = 0;
@@ -168,46 +156,50 @@ private slots:
 
         for (int i = 0; i < operations; ++i) {
             const Operation op = pick();
-            const StepTable before = m_form->stepTable();
-            const int messagesBefore = m_boxes->messages().size();
-            const int currentBefore = currentRow(m_form->grid());
-            int clickedRow = -1;
+            const StepTable before = m_ui->session.table();
+            const qsizetype messagesBefore = m_ui->messages.size();
+            const int currentBefore = m_ui->session.currentSlot();
+            std::optional<int> clicked;
+            EditorState composed = m_ui->shown;
             switch (op) {
             case OptionClick: {
                 const int item =
                     int(random.bounded(100)) < maskPercent ? M : int(random.bounded(2));
-                QTest::mouseClick(m_ui->control<QRadioButton>(
-                                      ControlNames::keyOption(random.bounded(0, 7), item)),
-                                  Qt::LeftButton);
+                composed.key[random.bounded(0, 7)] = item;
+                m_ui->compose(composed);
                 continue;
             }
-            case CheckClick:
-                QTest::mouseClick(m_ui->control<QCheckBox>(checks[random.bounded(9)]),
-                                  Qt::LeftButton);
+            case CheckClick: {
+                int &box = check(composed, random.bounded(9));
+                box = box == 1 ? 0 : 1;
+                m_ui->compose(composed);
                 continue;
+            }
             case SliderMove: {
                 const int n = random.bounded(7);
-                m_ui->control<QScrollBar>(ControlNames::slider(n))
-                    ->setValue(random.bounded(sliderMin[n], sliderMax[n] + 1));
+                composed.values[n] = random.bounded(sliderMin[n], sliderMax[n] + 1);
+                m_ui->compose(composed);
                 continue;
             }
             case Add:
-                m_ui->press("addButton");
+                m_ui->add(composed);
                 break;
             case Update:
-                m_ui->press("updateButton");
+                m_ui->update();
                 break;
             case Delete:
-                m_ui->press("deleteButton");
+                m_ui->remove();
                 break;
             case Clear:
-                m_ui->press("clearButton");
+                m_ui->clear();
                 break;
             case GridClick:
-                // Mostly on the steps and the rows next to them, where the clicks matter.
-                clickedRow = random.bounded(10) < 8 ? random.bounded(before.count() + 4)
-                                                    : random.bounded(130);
-                m_ui->clickRow(clickedRow, random.bounded(22));
+                // Mostly on the steps and the rows next to them, where the clicks matter; now
+                // and then on the header lines.
+                if (random.bounded(20) > 0)
+                    clicked = random.bounded(10) < 8 ? random.bounded(qMin(before.count() + 4, 128))
+                                                     : random.bounded(128);
+                m_ui->select(clicked);
                 break;
             }
             verifyInvariants();
@@ -215,15 +207,15 @@ private slots:
                 QFAIL(qPrintable(QStringLiteral("after operation %1 (kind %2)").arg(i).arg(op)));
 
             // What each operation may change.
-            const StepTable &after = m_form->stepTable();
-            const int shown = m_boxes->messages().size() - messagesBefore;
+            const StepTable &after = m_ui->session.table();
+            const int shown = int(m_ui->messages.size() - messagesBefore);
             QVERIFY(shown <= 1);
             switch (op) {
             case Add:
                 QCOMPARE(after.count(), before.count() + (shown ? 0 : 1));
                 QVERIFY(shown || before.count() < StepTable::MaxSteps);
                 if (shown && before.count() < StepTable::MaxSteps)
-                    QVERIFY(m_boxes->texts().last() != Texts::Full);
+                    QVERIFY(m_ui->messages.last() != EditMessage::TableFull);
                 break;
             case Update:
                 QCOMPARE(keysOf(after), keysOf(before));
@@ -232,7 +224,7 @@ private slots:
             case Delete: {
                 // The step of the row that was current goes, the others keep their order.
                 QList<Step> expected = stepsOf(before);
-                const int slot = currentBefore - 2;
+                const int slot = currentBefore;
                 if (slot < before.count()) {
                     expected.removeAt(slot);
                     ++deleted;
@@ -244,12 +236,13 @@ private slots:
                 QCOMPARE(after.count(), 0);
                 break;
             case GridClick: {
-                // A row without a step is refused and row 2 taken instead; header rows too.
-                const bool holdsStep = clickedRow >= 2 && clickedRow < before.count() + 2;
-                QCOMPARE(shown, int(clickedRow >= before.count() + 2));
-                QCOMPARE(selectedRow(m_form), holdsStep ? clickedRow : 2);
-                QCOMPARE(m_form->editor()->workStep().keyMask,
-                         after.slot(selectedRow(m_form) - 2).keyMask);
+                // A row without a step is refused and slot 0 taken instead; the header lines too.
+                const bool holdsStep = clicked && *clicked < before.count();
+                QCOMPARE(shown, int(clicked && !holdsStep));
+                QCOMPARE(m_ui->session.selectedSlot(), holdsStep ? *clicked : 0);
+                QCOMPARE(m_ui->session.currentSlot(), clicked.value_or(currentBefore));
+                QCOMPARE(m_ui->session.workStep().keyMask,
+                         after.slot(*m_ui->session.selectedSlot()).keyMask);
                 QVERIFY(after == before);
                 break;
             }
@@ -259,17 +252,15 @@ private slots:
             maxCount = qMax(maxCount, int(after.count()));
         }
         qInfo("%d operations, at most %d steps, %d deletes, %d updates, %lld messages", operations,
-              maxCount, deleted, updated, qlonglong(m_boxes->messages().size()));
+              maxCount, deleted, updated, qlonglong(m_ui->messages.size()));
         QCOMPARE(maxCount == StepTable::MaxSteps, reachesFull);
         QVERIFY(deleted >= minDeletes);
         QVERIFY(updated >= minUpdates);
     }
 
 private:
-    MainWindow *m_form = nullptr;
-    Driver *m_ui = nullptr;
-    MessageBoxAnswerer *m_boxes = nullptr;
+    std::unique_ptr<SessionDriver> m_ui;
 };
 
-QTEST_MAIN(TestEditSequence)
+QTEST_GUILESS_MAIN(TestEditSequence)
 #include "tst_editsequence.moc"

@@ -206,10 +206,10 @@ class TestPrint : public QObject
         MainWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.stepModel()->load(table.toList());
+        window.session()->model()->load(table.toList());
         QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("printButton")),
                           Qt::LeftButton);
-        QVERIFY(window.stepTable() == table);
+        QVERIFY(window.session()->table() == table);
     }
 
 private slots:

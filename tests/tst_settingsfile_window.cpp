@@ -3,6 +3,7 @@
 #include "controlnames.h"
 #include "dialoganswerer.h"
 #include "gridclicks.h"
+#include "gridtexts.h"
 #include "mainwindow.h"
 #include "settingsfiletesting.h"
 #include "stepeditor.h"
@@ -44,9 +45,9 @@ struct WindowState
     QStringList grid;
     EditorState editor;
     QList<bool> optionsEnabled;
-    int selectedRow;
+    std::optional<int> selectedSlot;
     Step workStep;
-    int currentRow;
+    int currentSlot;
 
     friend bool operator==(const WindowState &, const WindowState &) = default;
 };
@@ -73,21 +74,25 @@ class TestSettingsFileWindow : public QObject
         return m_window->findChild<QRadioButton *>(ControlNames::keyOption(group - 1, item));
     }
     QString file(const QString &name) const { return m_home.filePath(name); }
-    QString cell(int row, int column) const { return m_window->grid()->cellText(row, column); }
+    QString cell(int slot, StepColumn column) const
+    {
+        return m_window->grid()->model()->index(slot, int(column)).data().toString();
+    }
+    const StepTable &table() const { return m_window->session()->table(); }
 
     WindowState state()
     {
-        WindowState s{m_window->stepTable(),
+        WindowState s{table(),
                       m_window->windowTitle(),
                       {},
                       m_window->editor()->state(),
                       {},
-                      selectedRow(m_window),
-                      m_window->editor()->workStep(),
-                      currentRow(m_window->grid())};
-        for (int row = 2; row <= 129; ++row) {
-            for (int column = 1; column <= 21; ++column)
-                s.grid << cell(row, column);
+                      m_window->session()->selectedSlot(),
+                      m_window->session()->workStep(),
+                      m_window->session()->currentSlot()};
+        for (int slot = 0; slot < StepTable::MaxSteps; ++slot) {
+            for (int column = 0; column < StepColumnCount; ++column)
+                s.grid << cell(slot, StepColumn(column));
         }
         for (int group = 1; group <= 7; ++group) {
             for (int item = 0; item < 3; ++item)
@@ -112,13 +117,13 @@ class TestSettingsFileWindow : public QObject
         editor.keyFlag = 1;
         m_window->editor()->setState(editor);
         click("addButton");
-        clickGridRow(m_window->grid(), 3);
-        QCOMPARE(m_window->stepTable().count(), 3);
+        clickStep(m_window->grid(), 1);
+        QCOMPARE(table().count(), 3);
         QVERIFY(!option(2, 0)->isEnabled());
     }
 
     // Puts steps into the table as a finished program (they must be in keyData order).
-    void setProgram(const QList<Step> &steps) { m_window->stepModel()->load(steps); }
+    void setProgram(const QList<Step> &steps) { m_window->session()->model()->load(steps); }
 
 private slots:
     void initTestCase()
@@ -178,10 +183,13 @@ private slots:
         const WindowState before = state();
 
         DialogAnswerer answerer;
-        answerer.cancel();
-        click(command);
-        answerer.cancel();
-        click(command);
+        const bool load = command == "loadButton";
+        for (int i = 0; i < 2; ++i) {
+            // Load asks about the composed steps before its dialog opens.
+            answerer.choose(QStringLiteral("保存しない"));
+            answerer.cancel();
+            click(command);
+        }
 
         QCOMPARE(answerer.fileDialogs.size(), 2);
         for (const DialogAnswerer::FileDialogSeen &seen : answerer.fileDialogs) {
@@ -197,7 +205,8 @@ private slots:
             QCOMPARE(seen.fileMode, fileMode);
             QVERIFY(seen.nonNative);
         }
-        QVERIFY(answerer.messages.isEmpty());
+        const QStringList asked{Texts::AskedBeforeOpen, Texts::AskedBeforeOpen};
+        QCOMPARE(answerer.messages, load ? asked : QStringList());
         QVERIFY(state() == before);
         QVERIFY(QDir(m_home.path()).entryList(QDir::Files).isEmpty());
     }
@@ -221,20 +230,22 @@ private slots:
     void loadPresetFindsSaveName()
     {
         setProgram(stepsFor(3));
-        const StepTable saved = m_window->stepTable();
+        const StepTable saved = table();
         DialogAnswerer answerer;
         answerer.acceptPreset();
         click("saveButton");
         QVERIFY(QFile::exists(file(QStringLiteral("KLV-90.zzr"))));
         click("clearButton");
-        QCOMPARE(m_window->stepTable().count(), 0);
+        QCOMPARE(table().count(), 0);
 
+        // The emptied table is unsaved: the question comes first.
+        answerer.choose(QStringLiteral("保存しない"));
         answerer.acceptPreset();
         click("loadButton");
         QCOMPARE(answerer.fileDialogs.last().presetName, QStringLiteral("KLV-90.zzr"));
-        QVERIFY(answerer.messages.isEmpty());
-        QCOMPARE(m_window->stepTable().count(), saved.count());
-        QVERIFY(m_window->stepTable() == saved);
+        QCOMPARE(answerer.messages, QStringList{Texts::AskedBeforeOpen});
+        QCOMPARE(table().count(), saved.count());
+        QVERIFY(table() == saved);
     }
 
     // Save takes only a folder that exists: its dialog says so and stays open.
@@ -264,7 +275,7 @@ private slots:
     {
         QFETCH(int, steps);
         setProgram(stepsFor(steps));
-        const StepTable saved = m_window->stepTable();
+        const StepTable saved = table();
         const QString path = file(QStringLiteral("program.zzr"));
 
         DialogAnswerer answerer;
@@ -277,16 +288,17 @@ private slots:
         QCOMPARE(m_window->windowTitle(), QStringLiteral("ＫＬＶ－９０ - program.zzr[*]"));
 
         click("clearButton");
-        QCOMPARE(m_window->stepTable().count(), 0);
+        QCOMPARE(table().count(), 0);
+        answerer.choose(QStringLiteral("保存しない"));
         answerer.typeName(path);
         click("loadButton");
 
-        QVERIFY(answerer.messages.isEmpty());
-        const StepTable &loaded = m_window->stepTable();
+        QCOMPARE(answerer.messages, QStringList{Texts::AskedBeforeOpen});
+        const StepTable &loaded = table();
         QCOMPARE(loaded.count(), steps);
         for (int slot = 0; slot < steps; ++slot)
             QCOMPARE(loaded.at(slot), saved.at(slot));
-        QCOMPARE(cell(steps + 1, 14), QString::number(saved.at(steps - 1).speed1));
+        QCOMPARE(cell(steps - 1, StepColumn::Speed1), QString::number(saved.at(steps - 1).speed1));
     }
 
     void replaceQuestion_data()
@@ -347,20 +359,21 @@ private slots:
         QVERIFY(writeAll(path, bytes));
 
         DialogAnswerer answerer;
+        answerer.choose(QStringLiteral("保存しない"));
         answerer.typeName(path);
         click("loadButton");
 
-        QVERIFY(answerer.messages.isEmpty());
-        const StepTable &loaded = m_window->stepTable();
+        QCOMPARE(answerer.messages, QStringList{Texts::AskedBeforeOpen});
+        const StepTable &loaded = this->table();
         QCOMPARE(loaded.count(), table.size());
         for (int slot = 0; slot < StepTable::MaxSteps; ++slot)
             QCOMPARE(loaded.slot(slot), slot < table.size() ? table[slot] : Step{});
         for (int slot = 0; slot < table.size(); ++slot) {
-            QCOMPARE(cell(slot + 2, 14), QString::number(table[slot].speed1));
-            QCOMPARE(cell(slot + 2, 21), table[slot].stepFlag ? u"ON" : u"OFF");
+            QCOMPARE(cell(slot, StepColumn::Speed1), QString::number(table[slot].speed1));
+            QCOMPARE(cell(slot, StepColumn::StepFlag), table[slot].stepFlag ? u"ON" : u"OFF");
         }
-        for (int row = table.size() + 2; row <= 4; ++row)
-            QCOMPARE(cell(row, 1), QString());
+        for (int slot = int(table.size()); slot <= 2; ++slot)
+            QCOMPARE(cell(slot, StepColumn::Wire1), QString());
         for (int group = 1; group <= 7; ++group) {
             for (int item = 0; item < 3; ++item)
                 QVERIFY(option(group, item)->isEnabled());
@@ -403,11 +416,14 @@ private slots:
         const WindowState before = state();
 
         DialogAnswerer answerer;
+        answerer.choose(QStringLiteral("保存しない"));
         answerer.typeName(path);
         click("loadButton");
 
         // The box names the file under the reason.
-        QCOMPARE(answerer.messages, QStringList{message + u'\n' + QDir::toNativeSeparators(path)});
+        QCOMPARE(answerer.messages,
+                 QStringList(
+                     {Texts::AskedBeforeOpen, message + u'\n' + QDir::toNativeSeparators(path)}));
         QVERIFY(state() == before);
     }
 

@@ -132,6 +132,12 @@ class TestSingleInstance : public QObject
     std::unique_ptr<MainWindow> m_window;
 
     QString file(const QString &name) const { return m_files.filePath(name); }
+    // A program of one step, opened from its file: what a later file replaces.
+    void openProgramOfOneStep()
+    {
+        QVERIFY(writeAll(file("before.zzr"), fileOf({stepFor(50)})));
+        QCOMPARE(m_window->session()->open(file("before.zzr"), {}).message, EditMessage::None);
+    }
 
     // This process becomes the running tool.
     void becomeFirst()
@@ -212,8 +218,8 @@ private slots:
         QFETCH(int, steps);
         QFETCH(QStringList, messages);
         becomeFirst();
-        m_window->stepModel()->load({stepFor(50)});
-        const StepTable before = m_window->stepTable();
+        openProgramOfOneStep();
+        const StepTable before = m_window->session()->table();
         // Another window in front, and the tool's minimised.
         QWidget other;
         other.show();
@@ -232,12 +238,12 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!m_window->isMinimized(), Patience);
         QTRY_VERIFY(activated);
         QTRY_COMPARE(boxes.texts(), messages);
-        QTRY_COMPARE(m_window->stepTable().count(), steps);
+        QTRY_COMPARE(m_window->session()->table().count(), steps);
         if (steps == 1)
-            QVERIFY(m_window->stepTable() == before);
+            QVERIFY(m_window->session()->table() == before);
         QCOMPARE(m_window->windowTitle(), steps == 3
                                               ? QStringLiteral("ＫＬＶ－９０ - program.zzr[*]")
-                                              : QStringLiteral("ＫＬＶ－９０[*]"));
+                                              : QStringLiteral("ＫＬＶ－９０ - before.zzr[*]"));
     }
 
     // While the running window shows a dialog, the hand-over waits for it to close.
@@ -258,7 +264,7 @@ private slots:
                 startTool(second, {file("program.zzr")});
             } else if (second.state() == QProcess::NotRunning && !secondEnded) {
                 secondEnded = true;
-                stepsWhileDialogOpen = m_window->stepTable().count();
+                stepsWhileDialogOpen = m_window->session()->table().count();
                 QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
             }
         });
@@ -271,7 +277,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(secondEnded, Patience);
         QCOMPARE(second.exitCode(), 0);
         QCOMPARE(stepsWhileDialogOpen, 0);
-        QTRY_COMPARE_WITH_TIMEOUT(m_window->stepTable().count(), 3, Patience);
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->session()->table().count(), 3, Patience);
     }
 
     // While a download runs, a hand-over waits for its end.
@@ -288,11 +294,11 @@ private slots:
                           Qt::LeftButton);
         QTRY_COMPARE(controller.received(), QByteArray("HELLO"));
         m_window->takeHandOver(file("program.zzr"));
-        QCOMPARE(m_window->stepTable().count(), 0);
+        QCOMPARE(m_window->session()->table().count(), 0);
         controller.send("WELCOME");
         QTRY_COMPARE(controller.received(), QByteArray("HELLOEND"));
         QTRY_COMPARE(boxes.texts(), QStringList{Texts::Done});
-        QTRY_COMPARE(m_window->stepTable().count(), 3);
+        QTRY_COMPARE(m_window->session()->table().count(), 3);
     }
 
     // A running tool killed outright leaves its lock and socket behind; the next start still
@@ -308,7 +314,7 @@ private slots:
 
         becomeFirst();
         runSecondStart({file("program.zzr")});
-        QTRY_COMPARE_WITH_TIMEOUT(m_window->stepTable().count(), 3, Patience);
+        QTRY_COMPARE_WITH_TIMEOUT(m_window->session()->table().count(), 3, Patience);
     }
 
     // Another user of the machine plants a lock naming a live klv90 and a listening socket
@@ -412,7 +418,7 @@ private slots:
         m_window = std::make_unique<MainWindow>();
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        m_window->stepModel()->load({stepFor(50)});
+        openProgramOfOneStep();
         MessageBoxAnswerer boxes;
 
         QMimeData mime;
@@ -426,11 +432,11 @@ private slots:
             QApplication::sendEvent(m_window.get(), &drop);
             QVERIFY(drop.isAccepted());
         }
-        QTRY_COMPARE(m_window->stepTable().count(), steps);
+        QTRY_COMPARE(m_window->session()->table().count(), steps);
         QTRY_COMPARE(boxes.texts(), messages);
         QCOMPARE(m_window->windowTitle(), steps == 3
                                               ? QStringLiteral("ＫＬＶ－９０ - program.zzr[*]")
-                                              : QStringLiteral("ＫＬＶ－９０[*]"));
+                                              : QStringLiteral("ＫＬＶ－９０ - before.zzr[*]"));
     }
 };
 

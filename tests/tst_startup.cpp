@@ -44,8 +44,8 @@ private slots:
         QCOMPARE(m_window->size(), QSize(948, 560));
         QCOMPARE(m_window->minimumSize(), m_window->maximumSize());
         QVERIFY(!(m_window->windowFlags() & Qt::WindowMinMaxButtonsHint));
-        QCOMPARE(m_window->stepTable().count(), 0);
-        QCOMPARE(selectedRow(m_window), 0);
+        QCOMPARE(m_window->session()->table().count(), 0);
+        QCOMPARE(m_window->session()->selectedSlot(), std::nullopt);
     }
 
     void captions_data()
@@ -204,15 +204,20 @@ private slots:
     void grid()
     {
         StepGrid *grid = control<StepGrid>("stepGrid");
-        QCOMPARE(grid->cellText(0, 1), QStringLiteral("ワイヤー"));
-        QCOMPARE(grid->cellText(1, 7), QStringLiteral("フラグ"));
-        QCOMPARE(grid->cellText(1, 20), QStringLiteral("回数"));
-        for (int r = 2; r < 130; ++r) {
-            QCOMPARE(grid->cellText(r, 0), QString::number(r - 1));
-            for (int c = 1; c < 22; ++c)
-                QVERIFY(grid->cellText(r, c).isEmpty());
+        QVERIFY(qobject_cast<TwoRowHeader *>(grid->horizontalHeader()));
+        QCOMPARE(TwoRowHeader::textOf(0, 0), QStringLiteral("ワイヤー"));
+        QCOMPARE(TwoRowHeader::textOf(1, 6), QStringLiteral("フラグ"));
+        QCOMPARE(TwoRowHeader::textOf(1, 19), QStringLiteral("回数"));
+        QCOMPARE(grid->verticalHeader()->count(), 128);
+        QVERIFY(qobject_cast<StepNumberHeader *>(grid->verticalHeader()));
+        QCOMPARE(StepNumberHeader::numberOf(0), QStringLiteral("1"));
+        QCOMPARE(StepNumberHeader::numberOf(127), QStringLiteral("128"));
+        for (int r = 0; r < 128; ++r) {
+            for (int c = 0; c < 21; ++c)
+                QVERIFY(grid->model()->index(r, c).data().toString().isEmpty());
         }
-        QCOMPARE(currentRow(grid), 129);
+        QCOMPARE(m_window->session()->currentSlot(), 127);
+        QCOMPARE(grid->currentIndex().row(), 127);
         QCOMPARE(grid->currentIndex().column(), 20);
         QCOMPARE(grid->rowAt(0), 0); // opens on step 1, not on the current row
         // Headers and numbers stay while the rows scroll, and all 22 columns fit the width.

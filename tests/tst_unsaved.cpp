@@ -7,7 +7,9 @@
 #include "settingsfiletesting.h"
 #include "testtexts.h"
 
+#include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -85,8 +87,10 @@ private slots:
         QVERIFY(writeAll(loaded, fileOf({OtherStep})));
         MainWindow window;
         window.show();
-        if (program == u"file")
+        if (program == u"file") {
             window.openSettingsFile(loaded);
+            QTRY_COMPARE(window.session()->file(), loaded);
+        }
         if (program != u"unmodified")
             QTest::mouseClick(window.findChild<QPushButton *>("addButton"), Qt::LeftButton);
         DialogAnswerer answerer;
@@ -103,10 +107,69 @@ private slots:
         QCOMPARE(window.isVisible(), !ends);
         const bool saved = choice == u"保存" && ends;
         QCOMPARE(window.isWindowModified(), program != u"unmodified" && !saved);
-        const QByteArray steps = settingsFileBytes(window.stepTable());
+        const QByteArray steps = settingsFileBytes(window.session()->table());
         QCOMPARE(readAll(loaded), saved && program == u"file" ? steps : fileOf({OtherStep}));
         QCOMPARE(readAll(file(savedTo)), saved && program == u"new" ? steps : QByteArray());
         QFile::remove(file(savedTo));
+    }
+
+    // With nothing that can be saved the question offers 保存しない and キャンセル only; the
+    // log-out's agreement holds for the end that follows, not for one after the user went on.
+    void questionsBeforeTheEnd_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QStringList>("buttons");
+        QTest::addColumn<int>("questions");
+        QTest::addColumn<bool>("ends");
+        const QStringList all{"キャンセル", "保存", "保存しない"};
+        QTest::newRow("a loaded program cleared")
+            << "cleared" << QStringList{"キャンセル", "保存しない"} << 1 << true;
+        QTest::newRow("log-out, then its end") << "log-out" << all << 1 << true;
+        QTest::newRow("log-out called off, then 終了") << "log-out called off" << all << 2 << true;
+    }
+    void questionsBeforeTheEnd()
+    {
+        QFETCH(QString, how);
+        QFETCH(QStringList, buttons);
+        QFETCH(int, questions);
+        QFETCH(bool, ends);
+        const QString loaded = file(QStringLiteral("program.zzr"));
+        QVERIFY(writeAll(loaded, fileOf({OtherStep})));
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        window.openSettingsFile(loaded);
+        QTRY_COMPARE(window.session()->file(), loaded);
+        auto *exitButton = window.findChild<QPushButton *>("exitButton");
+        QStringList offered;
+        QTimer watch; // notes the buttons of the question before the answerer presses one
+        connect(&watch, &QTimer::timeout, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (box && offered.isEmpty()) {
+                for (QAbstractButton *button : box->buttons())
+                    offered << button->text();
+            }
+        });
+        watch.start(1);
+        DialogAnswerer answerer;
+        answerer.choose(QStringLiteral("保存しない"));
+        answerer.choose(QStringLiteral("保存しない"));
+        if (how == u"cleared") {
+            QTest::mouseClick(window.findChild<QPushButton *>("clearButton"), Qt::LeftButton);
+            QTest::mouseClick(exitButton, Qt::LeftButton);
+        } else {
+            QTest::mouseClick(window.findChild<QPushButton *>("addButton"), Qt::LeftButton);
+            QVERIFY(window.agreeToLogOut()); // as the session manager asks
+            if (how == u"log-out called off")
+                QTest::mouseClick(exitButton, Qt::LeftButton); // the user goes on, then ends
+            else
+                window.close(); // the log-out's end
+        }
+        offered.sort();
+        QCOMPARE(offered, buttons);
+        QCOMPARE(answerer.messages.size(), questions);
+        QCOMPARE(window.isVisible(), !ends);
+        QCOMPARE(readAll(loaded), fileOf({OtherStep}));
     }
 
     // Declined, the copy a crash left is deleted.
@@ -121,7 +184,7 @@ private slots:
         window.keepRecoveryCopy(&recovery); // as main does
         recovery.waitForWriter();
         QCOMPARE(answerer.messages.size(), 1);
-        QCOMPARE(window.stepTable().count(), 0);
+        QCOMPARE(window.session()->table().count(), 0);
         QVERIFY(QDir(data.path()).isEmpty());
     }
 

@@ -2,16 +2,21 @@
 
 #include "downloadtexts.h"
 #include "japanesefont.h"
+#include "messagebox.h"
 #include "platformseriallink.h"
+#include "questions.h"
 #include "recoverycopy.h"
 #include "seriallink.h"
+#include "sessiontexts.h"
 #include "stepeditor.h"
 #include "stepgrid.h"
 #include "ui_mainwindow.h"
 
+#include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
-#include <QUndoStack>
+#include <QMenu>
 #if QT_CONFIG(sessionmanager)
 #include <QSessionManager>
 #endif
@@ -28,7 +33,7 @@ constexpr int GridRowHeight = 13;
 MainWindow::MainWindow(PortMapping portMapping, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      m_ui(std::make_unique<Ui::MainWindow>()), m_steps(new StepTableModel(this)),
+      m_ui(std::make_unique<Ui::MainWindow>()), m_session(new EditSession(this)),
       m_portMapping(std::move(portMapping))
 {
     // Every text is in the fixed-pitch Japanese face; the form gives sizes and weights.
@@ -41,20 +46,20 @@ MainWindow::MainWindow(PortMapping portMapping, QWidget *parent)
     m_editor = new StepEditor(*m_ui, this);
     m_serialLink = createPlatformSerialLink(this);
     m_serialLink->setObjectName(QStringLiteral("serialLink"));
-    m_download = new SettingsDownload(*m_serialLink, m_portMapping, m_steps->table(), this);
-    m_lockedDuringTransfer = {m_ui->addButton,   m_ui->updateButton, m_ui->deleteButton,
-                              m_ui->clearButton, m_ui->loadButton,   m_ui->saveButton,
-                              m_ui->printButton};
+    m_download = new SettingsDownload(*m_serialLink, m_portMapping, m_session->table(), this);
 
     connectControls();
-    setUpUndo();
-    applyStartupDefaults();
+    addActions();
+    m_editor->applyStartupDefaults();
+    m_ui->portStatusText->setText(DownloadTexts::portClosed());
+    showLineState(false);
+    showSession();
 }
 
 MainWindow::~MainWindow()
 {
-    // The undo stack tells of its emptying as it goes, when the window is no longer there to hear.
-    m_undoStack->disconnect(this);
+    // A download still running ends before the link it runs on goes with the window's parts.
+    m_download->abandon();
 }
 
 StepGrid *MainWindow::grid() const
@@ -67,7 +72,7 @@ void MainWindow::connectControls()
     QFont gridFace = grid()->font();
     gridFace.setPointSizeF(7.5); // so "調光速度" fits its column
     grid()->setFont(gridFace);
-    grid()->showTable(m_steps, GridRowHeight);
+    grid()->showTable(m_session->model(), GridRowHeight);
 
     connect(m_ui->addButton, &QPushButton::clicked, this, &MainWindow::addClicked);
     connect(m_ui->updateButton, &QPushButton::clicked, this, &MainWindow::updateClicked);
@@ -78,46 +83,126 @@ void MainWindow::connectControls()
     connect(m_ui->printButton, &QPushButton::clicked, this, &MainWindow::printClicked);
     connect(m_ui->downloadButton, &QPushButton::clicked, this, &MainWindow::downloadClicked);
     connect(m_ui->exitButton, &QPushButton::clicked, this, &QWidget::close);
-    connect(grid(), &StepGrid::stepRowClicked, this, [this](int slot) { gridClicked(slot); });
-    connect(grid(), &StepGrid::headerClicked, this, [this] { gridClicked(std::nullopt); });
+    connect(grid(), &StepGrid::stepRowChosen, this, [this](int slot) { stepChosen(slot); });
+    connect(grid(), &StepGrid::headerClicked, this, [this] { stepChosen(std::nullopt); });
+    connect(m_session, &EditSession::changed, this, &MainWindow::showSession);
 
     connect(m_download, &SettingsDownload::portUnavailable, this, &MainWindow::showPortPassedOver);
     connect(m_download, &SettingsDownload::greetingUnanswered, this,
             &MainWindow::showPortPassedOver);
     connect(m_download, &SettingsDownload::controllerFound, this, &MainWindow::showControllerFound);
     connect(m_download, &SettingsDownload::transferStarted, this, &MainWindow::showTransferStarted);
-    connect(m_download, &SettingsDownload::stepsTaken, this, &MainWindow::showStepsTaken);
+    connect(m_download, &SettingsDownload::stepsTaken, m_ui->downloadProgress,
+            &QProgressBar::setValue);
     connect(m_download, &SettingsDownload::finished, this, &MainWindow::showDownloadEnded);
     setAcceptDrops(true);
 
-    connect(m_steps, &StepTableModel::dataChanged, this, &MainWindow::tableChanged);
-    connect(m_steps, &StepTableModel::modifiedChanged, this, [this](bool modified) {
-        setWindowModified(modified);
-        updateRecoveryCopy();
-    });
 #if QT_CONFIG(sessionmanager)
-    // The system's log-out asks about unsaved steps as Exit does.
     connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager &manager) {
-        if (!manager.allowsInteraction())
-            return; // the recovery copy keeps the steps
-        m_endAgreed = confirmEnd();
-        if (!m_endAgreed)
+        // Without a question allowed, the recovery copy keeps the steps.
+        if (manager.allowsInteraction() && !agreeToLogOut())
             manager.cancel();
     });
 #endif
 }
 
-void MainWindow::applyStartupDefaults()
+void MainWindow::addActions()
 {
-    // The grid's preparation leaves its current cell on the last row and column; the grid
-    // still opens on its first rows.
-    grid()->setAutoScroll(false);
-    grid()->setCurrentCell(m_steps->rowCount() - 1, m_steps->columnCount());
-    grid()->setAutoScroll(true);
+    // Window shortcuts: the keys work wherever the focus is in the window.
+    const auto action = [this](const char *name, QList<QKeySequence> keys, auto handler) {
+        auto *action = new QAction(this);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcuts(keys);
+        action->setShortcutContext(Qt::WindowShortcut);
+        QWidget::addAction(action);
+        connect(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    m_undoAction =
+        action("undoAction", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, &MainWindow::undoTriggered);
+    m_redoAction =
+        action("redoAction",
+               {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
+               &MainWindow::redoTriggered);
+    m_saveAction = action("saveAction", {QKeySequence(Qt::CTRL | Qt::Key_S)},
+                          &MainWindow::saveToFileTriggered);
+    m_loadAction =
+        action("loadAction", {QKeySequence(Qt::CTRL | Qt::Key_O)}, &MainWindow::loadClicked);
+    m_greyedWhileSending = {m_ui->addButton,   m_ui->updateButton, m_ui->deleteButton,
+                            m_ui->clearButton, m_ui->loadButton,   m_ui->saveButton,
+                            m_ui->printButton, m_saveAction,       m_loadAction};
 
-    m_editor->applyStartupDefaults();
-    m_ui->portStatusText->setText(DownloadTexts::portClosed());
-    showLineState(false);
+    auto *menu = new QMenu(this);
+    menu->setObjectName(QStringLiteral("stepGridMenu"));
+    menu->addAction(m_undoAction);
+    menu->addAction(m_redoAction);
+    grid()->setContextMenu(menu);
+}
+
+void MainWindow::showResult(const EditResult &result, const QString &file)
+{
+    const QString message = SessionTexts::message(result.message, file);
+    if (!message.isEmpty())
+        showMessage(this, message);
+    if (result.editor)
+        m_editor->setState(*result.editor);
+}
+
+void MainWindow::showSession()
+{
+    m_editor->showLockedWires(m_session->lockedWires());
+    grid()->showCurrentSlot(m_session->currentSlot(), m_session->isCurrentRowHighlighted());
+
+    QString title = QStringLiteral("ＫＬＶ－９０");
+    if (!m_session->file().isEmpty())
+        title += QStringLiteral(" - ") + QFileInfo(m_session->file()).fileName();
+    // A modified table shows as "*" there.
+    setWindowTitle(title + QStringLiteral("[*]"));
+    setWindowModified(m_session->isModified());
+
+    m_undoAction->setEnabled(m_session->canUndo());
+    m_undoAction->setText(SessionTexts::undoEntry(m_session->undoName()));
+    m_redoAction->setEnabled(m_session->canRedo());
+    m_redoAction->setText(SessionTexts::redoEntry(m_session->redoName()));
+}
+
+void MainWindow::keepRecoveryCopy(RecoveryCopy *copy)
+{
+    const RecoveredProgram left = copy->findLeftover();
+    if (left.state == RecoveredProgram::State::Found && Questions::restoreProgram(this, left))
+        showResult(m_session->restore(left, m_editor->state()));
+    m_recovery = copy;
+    // Told once, not at every change after: the copy keeps trying.
+    connect(copy, &RecoveryCopy::writeFailed, this,
+            [this](const QString &folder, const QString &why) {
+                showMessage(this, SessionTexts::recoveryCopyFailed(folder, why));
+            });
+    // Declined, or nothing found: the table is the new start's, and the copy goes.
+    m_session->keepRecoveryCopy(copy);
+}
+
+bool MainWindow::agreeToLogOut()
+{
+    m_endAgreed = confirmDiscard(true);
+    // Should the log-out be called off, the user's next press or key asks again.
+    if (m_endAgreed)
+        qApp->installEventFilter(this);
+    return m_endAgreed;
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonPress:
+    case QEvent::KeyPress:
+        m_endAgreed = false;
+        qApp->removeEventFilter(this);
+        break;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 bool MainWindow::event(QEvent *event)
@@ -132,7 +217,7 @@ bool MainWindow::event(QEvent *event)
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // Unsaved steps are asked about first; a download goes on meanwhile.
-    if (!m_endAgreed && !confirmEnd()) {
+    if (!std::exchange(m_endAgreed, false) && !confirmDiscard(true)) {
         event->ignore();
         return;
     }

@@ -1,36 +1,32 @@
 #pragma once
 
+#include "editsession.h"
 #include "portnames.h"
 #include "settingsdownload.h"
-#include "steptablemodel.h"
 
 #include <QWidget>
 
 #include <array>
 #include <memory>
-#include <optional>
 
 class QAction;
 class QDragEnterEvent;
 class QDropEvent;
-class QUndoStack;
 class StepEditor;
 class StepGrid;
-struct EditSnapshot;
 
 namespace Ui {
 class MainWindow;
 }
 
 namespace Klv {
-struct EditorState;
-struct RecoveredProgram;
 class RecoveryCopy;
 class SerialLink;
 } // namespace Klv
 
 // The tool's one window: the step editor, the grid of the step table, the command buttons and
-// the status line of the download. Its controls and their places are in mainwindow.ui.
+// the status line of the download, over one editing session. Its controls and their places are
+// in mainwindow.ui.
 class MainWindow : public QWidget
 {
     Q_OBJECT
@@ -39,29 +35,28 @@ public:
                         QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // The program's steps, and their owner, through which every change goes.
-    const Klv::StepTable &stepTable() const { return m_steps->table(); }
-    Klv::StepTableModel *stepModel() const { return m_steps; }
-    // The step that Update writes to: the slot of the last grid click; none before the first.
-    std::optional<int> selectedSlot() const { return m_selectedSlot; }
+    Klv::EditSession *session() const { return m_session; }
     StepGrid *grid() const;
     StepEditor *editor() const { return m_editor; }
 
-    // Opens a settings file as Load does after its dialog: the whole file checked first, a
-    // refused one told in a message and the table left as it was.
+    // Opens a settings file as Load does after its dialog (klv90 FILE), once no dialog blocks
+    // the window and no download runs, and after asking about unsaved steps.
     void openSettingsFile(const QString &path);
-    // The settings file last loaded or saved; empty before any.
-    QString currentFile() const { return m_currentFile; }
-    // Another start of the tool handed over: the window comes to the front and opens path
-    // unless it is empty. While a dialog is open or a download runs, this waits for its end.
+    // Another start of the tool handed over: the window comes to the front and opens path, if
+    // given, as openSettingsFile does.
     void takeHandOver(const QString &path);
 
     // Offers to restore what a run that did not end normally left in copy, then keeps copy up to
     // date while the table is modified, and discards it when the window ends.
     void keepRecoveryCopy(Klv::RecoveryCopy *copy);
 
+    // The system's log-out asks whether the window may end: false keeps it. Only an end that
+    // follows without the user doing anything in between asks no more.
+    bool agreeToLogOut();
+
 protected:
     bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     // A settings file dropped on the window is opened as Load opens it.
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -69,89 +64,74 @@ protected:
 
 private:
     void connectControls();
-    void applyStartupDefaults();
+    void addActions();
 
-    // What the buttons and the grid do.
+    // What the buttons, the grid and the keys do.
     void addClicked();
     void updateClicked();
     void deleteClicked();
     void clearClicked();
+    void stepChosen(std::optional<int> slot);
+    void undoTriggered();
+    void redoTriggered();
     void loadClicked();
     void saveClicked();
+    void saveToFileTriggered();
     void printClicked();
     void downloadClicked();
-    void gridClicked(std::optional<int> clickedSlot);
-    // Clear without its undo step; Load starts with it.
-    void clearTable();
-    // Saves the table to path, or where the save dialog says when path is empty; false when
+
+    // Shows what an operation did: its message, and the editor's new values.
+    void showResult(const Klv::EditResult &result, const QString &file = {});
+    // The window follows the session: the greyed wires, the grid's current row, the title and
+    // what undo and redo offer.
+    void showSession();
+
+    // Saves the steps to path, or where the save dialog says when path is empty; false when
     // nothing was saved.
-    bool saveProgram(QString path);
-
-    // Undo and redo: every change of the table is one step on the undo stack.
-    void setUpUndo();
-    void updateUndoActions();
-    EditSnapshot snapshot() const;
-    void applySnapshot(const EditSnapshot &snapshot, bool withFile);
-    // Puts the change since before on the undo stack, unless the table stayed as it was.
-    // opensProgram: the table came from a file, which undo and redo take along.
-    void recordChange(const EditSnapshot &before, const QString &text, bool opensProgram = false);
-
-    // Unsaved steps: asks whether to save them before the window ends; false keeps it open.
-    bool confirmEnd();
-    void tableChanged();
-    void restoreProgram(const Klv::RecoveredProgram &program);
-    void updateRecoveryCopy();
-
-    // The download as the window shows it.
-    void showPortPassedOver(int portNumber);
-    void showControllerFound();
-    void showTransferStarted(int total);
-    void showStepsTaken(int taken);
-    void showDownloadEnded(Klv::SettingsDownload::Outcome outcome);
-    void showLineState(bool open);
-    // Greys the controls that change or read out the table while steps are sent, and gives
-    // them back their state afterwards.
-    void lockForTransfer(bool locked);
-
+    bool saveProgram(const QString &path);
+    // Asks about unsaved steps before they go; false keeps them.
+    bool confirmDiscard(bool beforeExit);
     // Opens path once no dialog blocks the window and no download runs; fromOutside (a later
     // start of the tool) also brings the window to the front.
     void openWhenFree(const QString &path, bool fromOutside);
     // Opens the files that waited, unless a dialog is still open or a download runs.
     void openPendingFiles();
-    // The title names the file the table came from or went to.
-    void setCurrentFile(const QString &path);
-    void updateWindowTitle();
-    // Makes the row after the last step the grid's current row and highlights it.
-    void highlightRowAfterLast();
+
+    // The download as the window shows it.
+    void showPortPassedOver(int portNumber);
+    void showControllerFound();
+    void showTransferStarted(int total);
+    void showDownloadEnded(Klv::SettingsDownload::Outcome outcome);
+    void showLineState(bool open);
+    // Greys the controls that change or read out the table while steps are sent.
+    void showSending(bool sending);
 
     std::unique_ptr<Ui::MainWindow> m_ui;
-    Klv::StepTableModel *m_steps;
-    QUndoStack *m_undoStack = nullptr;
-    QAction *m_undoAction = nullptr;
-    QAction *m_redoAction = nullptr;
-    Klv::RecoveryCopy *m_recovery = nullptr;
-    // The system's log-out asked and was told the steps may go: its end of the window asks no
-    // more, unless the table changes first.
-    bool m_endAgreed = false;
+    Klv::EditSession *m_session;
     StepEditor *m_editor = nullptr;
-    std::optional<int> m_selectedSlot;
     Klv::PortMapping m_portMapping;
-
     Klv::SerialLink *m_serialLink = nullptr;
     Klv::SettingsDownload *m_download = nullptr;
-    // The controls that change the table, or read it into a dialog, locked while steps are sent,
-    // and whether each was enabled before.
-    std::array<QWidget *, 7> m_lockedDuringTransfer{};
-    std::array<bool, 7> m_enabledBeforeTransfer{};
-    bool m_lockedForTransfer = false;
+    Klv::RecoveryCopy *m_recovery = nullptr;
 
-    QString m_currentFile;
-    // Files to open, from later starts or a Load during a transfer, waiting for a dialog or a
-    // download to end.
+    QAction *m_undoAction = nullptr;
+    QAction *m_redoAction = nullptr;
+    QAction *m_saveAction = nullptr;
+    QAction *m_loadAction = nullptr;
+    // The buttons and keys that change or read out the table, greyed while steps are sent.
+    QList<QObject *> m_greyedWhileSending;
+
+    // The system's log-out was told the steps may go: its end of the window asks no more.
+    bool m_endAgreed = false;
+
+    // Files to open, from later starts, drops or a Load during a transfer, waiting for a dialog
+    // or a download to end.
     struct PendingOpen
     {
         QString path; // empty: only come to the front
         bool fromOutside = false;
+        bool confirmed = false; // the question about unsaved steps was answered already
     };
     QList<PendingOpen> m_pendingOpens;
+    bool m_openingPending = false;
 };

@@ -5,6 +5,7 @@
 #include "messagebox.h"
 #include "ui_mainwindow.h"
 
+#include <QAction>
 #include <QApplication>
 
 using namespace Klv;
@@ -30,9 +31,11 @@ void MainWindow::showControllerFound()
 void MainWindow::showLineState(bool open)
 {
     QLineEdit *state = m_ui->portStateText;
-    QPalette pal = state->palette();
-    pal.setColor(QPalette::Base,
-                 open ? QColor(0, 255, 0) : QApplication::palette().color(QPalette::Button));
+    QPalette pal = QApplication::palette();
+    // "Open" stands on bright green, where the theme's text colour may be white: black on it
+    // reads on any theme.
+    pal.setColor(QPalette::Base, open ? QColor(0, 255, 0) : pal.color(QPalette::Button));
+    pal.setColor(QPalette::Text, open ? QColor(Qt::black) : pal.color(QPalette::ButtonText));
     state->setPalette(pal);
     state->setText(open ? DownloadTexts::lineOpen() : DownloadTexts::lineClosed());
 }
@@ -41,35 +44,28 @@ void MainWindow::showTransferStarted(int total)
 {
     // The steps sent are a copy, but nothing that changes the table or opens a dialog on it runs
     // while they go out; the editor stays usable.
-    lockForTransfer(true);
+    showSending(true);
     m_ui->downloadProgress->setRange(0, total);
     m_ui->downloadProgress->setValue(0);
     m_ui->downloadProgress->setVisible(total > 0);
 }
 
-void MainWindow::showStepsTaken(int taken)
+void MainWindow::showSending(bool sending)
 {
-    m_ui->downloadProgress->setValue(taken);
-}
-
-void MainWindow::lockForTransfer(bool locked)
-{
-    if (locked == m_lockedForTransfer)
-        return;
-    m_lockedForTransfer = locked;
-    for (std::size_t i = 0; i < m_lockedDuringTransfer.size(); ++i) {
-        if (locked)
-            m_enabledBeforeTransfer[i] = m_lockedDuringTransfer[i]->isEnabled();
-        m_lockedDuringTransfer[i]->setEnabled(!locked && m_enabledBeforeTransfer[i]);
+    m_session->setSending(sending);
+    for (QObject *control : std::as_const(m_greyedWhileSending)) {
+        if (auto *widget = qobject_cast<QWidget *>(control))
+            widget->setEnabled(!sending);
+        else
+            static_cast<QAction *>(control)->setEnabled(!sending);
     }
-    updateUndoActions();
-    if (!locked)
+    if (!sending)
         m_ui->downloadProgress->hide();
 }
 
 void MainWindow::showDownloadEnded(SettingsDownload::Outcome outcome)
 {
-    lockForTransfer(false);
+    showSending(false);
     m_ui->portStatusText->setText(DownloadTexts::ended(outcome));
     // Every end after the controller answered closes the line; the others never opened it.
     if (outcome != SettingsDownload::Outcome::AlreadyOpen &&

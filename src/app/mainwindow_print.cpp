@@ -23,6 +23,6 @@ void MainWindow::printClicked()
         return;
     }
     showMessage(this, QStringLiteral("設定した内容で印刷します"));
-    if (!printParameterList(printer, stepTable()))
+    if (!printParameterList(printer, m_session->table()))
         showMessage(this, cancelled);
 }

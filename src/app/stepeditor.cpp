@@ -70,6 +70,13 @@ StepEditor::StepEditor(Ui::MainWindow &ui, QObject *parent)
                                             : QStringLiteral("flagInputGroup"));
         for (int item : {EditorState::Hi, EditorState::Lo, EditorState::Mask})
             m_keyGroups[g]->addButton(keyOptions[g][item], item);
+        // Tab stops at a group once, on the option chosen, whoever chose it; the arrow keys
+        // move within the group.
+        QButtonGroup *group = m_keyGroups[g];
+        connect(group, &QButtonGroup::buttonToggled, this, [group] {
+            for (QAbstractButton *option : group->buttons())
+                option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
+        });
     }
 
     for (int n = 0; n < 7; ++n) {
@@ -134,37 +141,11 @@ void StepEditor::setState(const EditorState &state)
     setCheckValue(m_keyFlagCheck, state.keyFlag);
 }
 
-void StepEditor::showStep(const Step &step)
-{
-    m_workStep = stepAsShownInEditor(step);
-    setState(editorForStep(m_workStep));
-}
-
-void StepEditor::restoreKey(const Step &stored)
-{
-    m_workStep.keyData = stored.keyData;
-    m_workStep.keyMask = stored.keyMask;
-    m_workStep.controlBits = stored.controlBits;
-    showStep(m_workStep);
-}
-
-void StepEditor::lockWires(int maskedWires, bool enableOthers)
+void StepEditor::showLockedWires(int lockedWires)
 {
     for (int wire = 1; wire <= 6; ++wire) {
-        const bool masked = maskedWires & (1 << (wire - 1));
-        if (!masked && !enableOthers)
-            continue;
+        const bool locked = lockedWires & (1 << (wire - 1));
         for (QAbstractButton *option : m_keyGroups[wire - 1]->buttons())
-            option->setEnabled(!masked);
+            option->setEnabled(!locked);
     }
-}
-
-int StepEditor::lockedWires() const
-{
-    int locked = 0;
-    for (int wire = 1; wire <= 6; ++wire) {
-        if (!m_keyGroups[wire - 1]->button(EditorState::Hi)->isEnabled())
-            locked |= 1 << (wire - 1);
-    }
-    return locked;
 }

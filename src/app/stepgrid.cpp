@@ -44,6 +44,13 @@ int TwoRowHeader::headerRowAt(int y) const
     return y < height() / 2 ? 0 : 1;
 }
 
+QString TwoRowHeader::textOf(int line, int column)
+{
+    const auto stepColumn = Klv::StepColumn(column);
+    return line == 0 ? Klv::GridText::groupHeader(stepColumn)
+                     : Klv::GridText::fieldHeader(stepColumn);
+}
+
 void TwoRowHeader::paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const
 {
     if (!rect.isValid())
@@ -52,9 +59,7 @@ void TwoRowHeader::paintSection(QPainter *painter, const QRect &rect, int logica
     const QRect rows[2] = {
         QRect(rect.left(), rect.top(), rect.width(), half),
         QRect(rect.left(), rect.top() + half, rect.width(), rect.height() - half)};
-    const auto column = Klv::StepColumn(logicalIndex);
-    const QString texts[2] = {Klv::GridText::groupHeader(column),
-                              Klv::GridText::fieldHeader(column)};
+    const QString texts[2] = {textOf(0, logicalIndex), textOf(1, logicalIndex)};
     for (int r = 0; r < 2; ++r) {
         QStyleOptionHeader opt;
         initStyleOption(&opt);
@@ -83,6 +88,19 @@ StepNumberHeader::StepNumberHeader(QWidget *parent) : QHeaderView(Qt::Vertical, 
     setDefaultAlignment(Qt::AlignCenter);
     setHighlightSections(false);
     setSectionsClickable(true);
+}
+
+void StepNumberHeader::paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const
+{
+    if (!rect.isValid())
+        return;
+    QStyleOptionHeader opt;
+    initStyleOption(&opt);
+    opt.rect = rect;
+    opt.section = logicalIndex;
+    opt.textAlignment = Qt::AlignCenter;
+    opt.text = numberOf(logicalIndex);
+    style()->drawControl(QStyle::CE_Header, &opt, painter, this);
 }
 
 void StepNumberHeader::mousePressEvent(QMouseEvent *event)
@@ -123,6 +141,8 @@ StepGrid::StepGrid(QWidget *parent) : QTableView(parent), m_header(new TwoRowHea
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Tab and Shift+Tab leave the grid for the window's other controls.
+    setTabKeyNavigation(false);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     QHeaderView *numbers = verticalHeader();
@@ -134,7 +154,7 @@ StepGrid::StepGrid(QWidget *parent) : QTableView(parent), m_header(new TwoRowHea
     setPalette(pal);
 
     auto *numberHeader = static_cast<StepNumberHeader *>(numbers);
-    connect(numberHeader, &StepNumberHeader::numberClicked, this, &StepGrid::stepRowClicked);
+    connect(numberHeader, &StepNumberHeader::numberClicked, this, &StepGrid::stepRowChosen);
     connect(m_header, &TwoRowHeader::headerRowClicked, this, &StepGrid::headerClicked);
     // The corner above the numbers is a cell of the header rows too. Its button would select
     // all, which a grid of single rows ignores.
@@ -166,7 +186,7 @@ void StepGrid::mouseReleaseEvent(QMouseEvent *event)
 {
     QTableView::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && std::exchange(m_pressedOnStep, false))
-        emit stepRowClicked(currentSlot());
+        emit stepRowChosen(currentIndex().row());
 }
 
 void StepGrid::mouseDoubleClickEvent(QMouseEvent *event)
@@ -201,62 +221,57 @@ void StepGrid::showTable(StepTableModel *model, int rowHeight)
     numbers->setFixedWidth(base + (extra > 0 ? 1 : 0));
     m_header->setDefaultSectionSize(base);
 
+    m_model = model;
     setModel(model);
     for (int c = 1; c < extra; ++c)
         setColumnWidth(c - 1, base + 1);
 }
 
-int StepGrid::currentSlot() const
+void StepGrid::showCurrentSlot(int slot, bool highlighted)
 {
-    return currentIndex().row();
-}
-
-void StepGrid::setCurrentCell(int slot, int column)
-{
-    selectionModel()->setCurrentIndex(model()->index(slot, column - 1),
-                                      QItemSelectionModel::NoUpdate);
-}
-
-void StepGrid::selectCurrentRow()
-{
-    const int slot = currentSlot();
-    const QItemSelection row(model()->index(slot, 0),
-                             model()->index(slot, model()->columnCount() - 1));
-    selectionModel()->select(row, QItemSelectionModel::ClearAndSelect);
-}
-
-StepGrid::Position StepGrid::position() const
-{
-    return {currentSlot(), currentIndex().column() + 1, selectionModel()->hasSelection()};
-}
-
-void StepGrid::setPosition(const Position &position)
-{
-    // As at start-up, a current row without the highlight is not scrolled to.
-    setAutoScroll(false);
-    setCurrentCell(position.slot, position.column);
+    const QModelIndex current = currentIndex();
+    if (current.row() == slot && selectionModel()->hasSelection() == highlighted)
+        return;
+    // The column stays where it is; before any, the last, where the grid's preparation ends.
+    const int column = current.isValid() ? current.column() : model()->columnCount() - 1;
+    setAutoScroll(highlighted);
+    selectionModel()->setCurrentIndex(model()->index(slot, column), QItemSelectionModel::NoUpdate);
     setAutoScroll(true);
-    if (position.highlighted) {
-        selectCurrentRow();
-        scrollTo(currentIndex());
+    if (highlighted) {
+        const QItemSelection row(model()->index(slot, 0),
+                                 model()->index(slot, model()->columnCount() - 1));
+        selectionModel()->select(row, QItemSelectionModel::ClearAndSelect);
     } else {
         selectionModel()->clearSelection();
     }
 }
 
-QString StepGrid::cellText(int row, int column) const
+QModelIndex StepGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers)
 {
-    if (row < 0 || row >= HeaderRows + model()->rowCount() || column < 0 ||
-        column > model()->columnCount())
-        return {};
-    if (row < HeaderRows) {
-        if (column == 0)
-            return {};
-        const auto stepColumn = Klv::StepColumn(column - 1);
-        return row == 0 ? Klv::GridText::groupHeader(stepColumn)
-                        : Klv::GridText::fieldHeader(stepColumn);
+    const int steps = m_model->table().count();
+    const QModelIndex current = currentIndex();
+    if (steps == 0 || !current.isValid())
+        return current;
+    int row;
+    switch (cursorAction) {
+    case MoveHome:
+        row = 0;
+        break;
+    case MoveEnd:
+        row = steps - 1;
+        break;
+    default:
+        row = QTableView::moveCursor(cursorAction, modifiers).row();
+        break;
     }
-    if (column == 0)
-        return QString::number(row - HeaderRows + 1);
-    return model()->index(row - HeaderRows, column - 1).data().toString();
+    return model()->index(qBound(0, row, steps - 1), current.column());
+}
+
+void StepGrid::keyPressEvent(QKeyEvent *event)
+{
+    const int before = currentIndex().row();
+    QTableView::keyPressEvent(event);
+    const int after = currentIndex().row();
+    if (after != before)
+        emit stepRowChosen(after);
 }

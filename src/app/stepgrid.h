@@ -17,11 +17,14 @@ class StepNumberHeader : public QHeaderView
 public:
     explicit StepNumberHeader(QWidget *parent = nullptr);
     QSize sizeHint() const override { return minimumSize(); }
+    // The number drawn beside a slot's row: slot 0 is step 1.
+    static QString numberOf(int slot) { return QString::number(slot + 1); }
 
 signals:
     void numberClicked(int section);
 
 protected:
+    void paintSection(QPainter *painter, const QRect &rect, int logicalIndex) const override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
@@ -40,6 +43,8 @@ public:
 
     // The header row (0 or 1) at a y position within this header.
     int headerRowAt(int y) const;
+    // The text drawn in header line 0 (the upper) or 1 over a column.
+    static QString textOf(int line, int column);
     // The grid gives the header its height; measuring every section's text is not needed.
     QSize sizeHint() const override { return minimumSize(); }
 
@@ -51,52 +56,32 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 };
 
-// The step grid over the step table's model. Outside, it speaks of slots (0..127) and of the
-// grid's columns 1 to 21; its own row numbers, with the two header rows on top, stay inside:
-// rows 0 and 1 are the header rows, row r >= 2 shows slot r - 2, column 0 holds the step
-// numbers (the vertical header) and column c >= 1 the model's column c - 1.
+// The step grid over the step table's model: one row per slot (0..127), the step numbers beside
+// them and the two header lines above, all of them the grid's own drawing. Its current row is a
+// view of the session's current slot; a click or a key that moves it chooses that step.
 class StepGrid : public QTableView
 {
     Q_OBJECT
 public:
-    static constexpr int HeaderRows = 2;
-
     explicit StepGrid(QWidget *parent = nullptr);
 
     // Shows the table, with rows of the given height; the 22 columns share the width beside
     // the scroll bar equally.
     void showTable(Klv::StepTableModel *model, int rowHeight);
 
-    // The slot of the current row (0..127).
-    int currentSlot() const;
-    // Makes (slot, grid column 1..21) the current cell, leaving the selection as it is.
-    void setCurrentCell(int slot, int column);
-    // Selects columns 1 to 21 of the current row.
-    void selectCurrentRow();
-
-    // The current cell and whether its row is highlighted, as undo puts them back.
-    struct Position
-    {
-        int slot = 0;
-        int column = 1;
-        bool highlighted = false;
-        friend bool operator==(const Position &, const Position &) = default;
-    };
-    Position position() const;
-    void setPosition(const Position &position);
+    // Makes slot's row the current one, highlighted or not. A row that becomes highlighted is
+    // scrolled into view; one that is not, as at start-up, is not.
+    void showCurrentSlot(int slot, bool highlighted);
 
     // The menu a right click opens; the click leaves the current row where it is.
     void setContextMenu(QMenu *menu) { m_contextMenu = menu; }
-    // The text of cell (row, column) as a technician reads the grid: rows 0 and 1 are the
-    // header rows, row r >= 2 is slot r - 2, and column 0 holds the step numbers.
-    QString cellText(int row, int column) const;
 
     TwoRowHeader *twoRowHeader() const { return m_header; }
 
 signals:
-    // A click on a step row (a data cell or its number), and on one of the header rows or the
-    // corner above the numbers.
-    void stepRowClicked(int slot);
+    // A click on a step's row (a cell or its number), or a key that moved the current row to a
+    // step; and a click on one of the header lines or the corner above the numbers.
+    void stepRowChosen(int slot);
     void headerClicked();
 
 protected:
@@ -108,8 +93,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    // The keys move among the rows that hold steps only: from a row without one the first key
+    // goes to the nearest step; on an empty table they do nothing.
+    QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    Klv::StepTableModel *m_model = nullptr;
     TwoRowHeader *m_header;
     QMenu *m_contextMenu = nullptr;
     bool m_pressedOnStep = false;

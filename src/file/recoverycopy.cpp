@@ -35,14 +35,14 @@ void removeCopy(const QDir &folder)
 
 } // namespace
 
-RecoveryCopy::RecoveryCopy(const QString &folder, QObject *parent)
+RecoveryCopy::RecoveryCopy(const QString &folder, QObject *parent, int writeDelayMs)
     : QObject(parent), m_folder(folder), m_writerThread(new QThread(this)), m_writer(new QObject)
 {
     m_writer->moveToThread(m_writerThread);
     connect(m_writerThread, &QThread::finished, m_writer, &QObject::deleteLater);
     m_writerThread->start();
     m_delay.setSingleShot(true);
-    m_delay.setInterval(WriteDelayMs);
+    m_delay.setInterval(writeDelayMs);
     connect(&m_delay, &QTimer::timeout, this, &RecoveryCopy::writePending);
 }
 
@@ -97,10 +97,20 @@ void RecoveryCopy::writePending()
     if (!m_pending)
         return;
     m_copyMayExist = true;
-    QMetaObject::invokeMethod(m_writer,
-                              [folder = m_folder, pending = *std::exchange(m_pending, {})] {
-                                  write(folder, pending.table, pending.origin);
-                              });
+    QMetaObject::invokeMethod(
+        m_writer, [this, folder = m_folder, pending = *std::exchange(m_pending, {})] {
+            const WriteResult result = write(folder, pending.table, pending.origin);
+            // Back on the window's thread; dropped when this copy is gone by then.
+            QMetaObject::invokeMethod(this, [this, result] { takeWriteResult(result); });
+        });
+}
+
+void RecoveryCopy::takeWriteResult(const WriteResult &result)
+{
+    if (result.written)
+        m_failureTold = false;
+    else if (!std::exchange(m_failureTold, true))
+        emit writeFailed(m_folder, result.reason);
 }
 
 void RecoveryCopy::discard()
@@ -119,18 +129,26 @@ void RecoveryCopy::waitForWriter()
         m_writer, [] {}, Qt::BlockingQueuedConnection);
 }
 
-bool RecoveryCopy::write(const QString &folder, const StepTable &table, const QString &origin)
+RecoveryCopy::WriteResult RecoveryCopy::write(const QString &folder, const StepTable &table,
+                                              const QString &origin)
 {
     const QDir dir(folder);
-    if (!dir.mkpath(QStringLiteral(".")))
-        return false;
-    // The origin first, so a copy never stands beside the origin of an older one.
-    QSaveFile originFile(dir.filePath(OriginName));
+    dir.mkpath(QStringLiteral("."));
+    // The origin goes first and comes back last: a failure or a crash in between leaves steps
+    // without an origin, offered as a program never saved, and never steps beside the origin
+    // of other steps.
+    const QString originPath = dir.filePath(OriginName);
+    if (QFileInfo::exists(originPath) && !QFile::remove(originPath))
+        return {false, QFile(originPath).errorString()};
+    QString reason;
+    if (!writeSettingsFile(dir.filePath(CopyName), table, &reason))
+        return {false, reason};
+    QSaveFile originFile(originPath);
     const QByteArray originBytes = origin.toUtf8();
     if (!originFile.open(QIODevice::WriteOnly) ||
         originFile.write(originBytes) != originBytes.size() || !originFile.commit())
-        return false;
-    return writeSettingsFile(dir.filePath(CopyName), table);
+        return {false, originFile.errorString()};
+    return {true, {}};
 }
 
 } // namespace Klv

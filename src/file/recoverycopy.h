@@ -33,7 +33,7 @@ struct RecoveredProgram
 // thread of its own, so a slow or busy disk never holds up the window. A normal end discards it.
 //
 // The folder holds recovery.zzr, a settings file of the steps, and recovery-origin.txt, the path
-// of the file they came from.
+// of the file they came from. A copy without its origin counts as a program never saved.
 class RecoveryCopy : public QObject
 {
     Q_OBJECT
@@ -41,7 +41,8 @@ public:
     // Changes within this time go into one write.
     static constexpr int WriteDelayMs = 1000;
 
-    explicit RecoveryCopy(const QString &folder, QObject *parent = nullptr);
+    explicit RecoveryCopy(const QString &folder, QObject *parent = nullptr,
+                          int writeDelayMs = WriteDelayMs);
     // Finishes what was handed to the writer, so a discarded copy is gone when the tool ends.
     ~RecoveryCopy() override;
 
@@ -62,11 +63,22 @@ public:
     void waitForWriter();
 
     // Writes a copy of the table and its origin into folder, each file replaced whole; what the
-    // writer thread runs, and how long it takes is a figure of the benchmark.
-    static bool write(const QString &folder, const StepTable &table, const QString &origin);
+    // writer thread runs, and how long it takes is a figure of the benchmark. On failure, the
+    // system's reason.
+    struct WriteResult
+    {
+        bool written = false;
+        QString reason;
+    };
+    static WriteResult write(const QString &folder, const StepTable &table, const QString &origin);
+
+signals:
+    // A copy could not be written: said once, until a copy is written again.
+    void writeFailed(const QString &folder, const QString &reason);
 
 private:
     void writePending();
+    void takeWriteResult(const WriteResult &result);
 
     QString m_folder;
     QThread *m_writerThread;
@@ -79,6 +91,7 @@ private:
     };
     std::optional<Pending> m_pending;
     bool m_copyMayExist = true; // a leftover of an earlier run, or one this run wrote
+    bool m_failureTold = false;
 };
 
 } // namespace Klv

@@ -66,19 +66,25 @@ SettingsFileContents readSettingsFile(const QString &path)
     return parseSettingsFile(bytes);
 }
 
-bool writeSettingsFile(const QString &path, const StepTable &table)
+bool writeSettingsFile(const QString &path, const StepTable &table, QString *reason)
 {
     QSaveFile file(path);
+    const auto failed = [&] {
+        if (reason)
+            *reason = file.errorString();
+        return false;
+    };
     // Unbuffered, so a short write (a full disk) shows here: commit() ignores a failing final
     // flush and would put a cut-off file in place of the old one.
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return false;
+        return failed();
     const QByteArray bytes = settingsFileBytes(table);
     if (file.write(bytes) != bytes.size()) {
+        failed();
         file.cancelWriting();
         return false;
     }
-    return file.commit();
+    return file.commit() || failed();
 }
 
 } // namespace Klv

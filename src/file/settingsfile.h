@@ -44,7 +44,7 @@ SettingsFileContents parseSettingsFile(QByteArrayView bytes);
 SettingsFileContents readSettingsFile(const QString &path);
 
 // Writes the table's steps to path. The old file is replaced only by a complete new one; on
-// failure it is left as it was and false is returned.
-bool writeSettingsFile(const QString &path, const StepTable &table);
+// failure it is left as it was, false is returned, and reason, if given, says why.
+bool writeSettingsFile(const QString &path, const StepTable &table, QString *reason = nullptr);
 
 } // namespace Klv

@@ -3,8 +3,6 @@
 #include "gridtexts.h"
 #include "steprules.h"
 
-#include <algorithm>
-
 namespace Klv {
 
 StepTableModel::StepTableModel(QObject *parent) : QAbstractTableModel(parent) {}
@@ -62,32 +60,11 @@ void StepTableModel::setTable(const StepTable &table)
     showChangedRows(qMax(shown, m_table.count()));
 }
 
-void StepTableModel::setSavedSteps(const QList<Step> &steps)
-{
-    m_savedSteps = steps;
-    updateModified();
-}
-
 void StepTableModel::showChangedRows(int rows)
 {
-    // Known before the views hear of the change, so they see whether it is saved.
-    updateModified();
     rows = qMin(rows, rowCount());
     if (rows > 0)
         emit dataChanged(index(0, 0), index(rows - 1, columnCount() - 1), {Qt::DisplayRole});
-}
-
-void StepTableModel::updateModified()
-{
-    // Only the steps in use are saved, so only they count; a leftover in a slot past them does
-    // not.
-    const auto steps = m_table.steps();
-    const bool modified =
-        !std::equal(steps.begin(), steps.end(), m_savedSteps.begin(), m_savedSteps.end());
-    if (modified == m_modified)
-        return;
-    m_modified = modified;
-    emit modifiedChanged(modified);
 }
 
 int StepTableModel::rowCount(const QModelIndex &parent) const

@@ -53,32 +53,16 @@ public:
     // Puts back a whole table as it was, the slots past its steps included (undo and redo).
     void setTable(const StepTable &table);
 
-    // Whether the steps differ from the program as it was last loaded or saved (at first the
-    // empty table of a new start).
-    bool isModified() const { return m_modified; }
-    // The steps as last loaded or saved, against which the table counts as modified.
-    const QList<Step> &savedSteps() const { return m_savedSteps; }
-    void setSavedSteps(const QList<Step> &steps);
-    // The steps as they are now have been loaded or saved.
-    void markSaved() { setSavedSteps(m_table.toList()); }
-
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
-
-signals:
-    void modifiedChanged(bool modified);
 
 private:
     // Tells the views that the first rows changed. The row count never changes, so the views
     // keep their current row and highlight.
     void showChangedRows(int rows);
 
-    void updateModified();
-
     StepTable m_table;
-    QList<Step> m_savedSteps;
-    bool m_modified = false;
 };
 
 } // namespace Klv

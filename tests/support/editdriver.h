@@ -4,8 +4,9 @@
 // window shows.
 
 #include "controlnames.h"
-#include "editorstate.h"
+#include "editorstates.h"
 #include "gridclicks.h"
+#include "gridtexts.h"
 #include "mainwindow.h"
 #include "stepeditor.h"
 #include "stepgrid.h"
@@ -20,30 +21,6 @@
 #include <QTest>
 
 namespace edit {
-
-constexpr int H = Klv::EditorState::Hi, L = Klv::EditorState::Lo, M = Klv::EditorState::Mask;
-
-// Check-box bits of an editor state, as in controlBits: ports 1-4, then 0x10 decrease, 0x20
-// increase, 0x40 wait, 0x80 instruction 2.
-constexpr int Dec = 0x10, Inc = 0x20, Wait = 0x40, Instr2 = 0x80;
-
-// An editor state from a key of seven letters H, L or M (wires 1 to 6, then the flag input).
-inline Klv::EditorState editor(const char *key, int bits = 0,
-                               std::array<int, 7> values = {1, 50, 0, 1, 50, 0, 1}, int flag = 0)
-{
-    Klv::EditorState e;
-    for (int k = 0; k < 7; ++k)
-        e.key[k] = key[k] == 'H' ? H : key[k] == 'L' ? L : M;
-    for (int p = 0; p < 4; ++p)
-        e.ports[p] = (bits >> p) & 1;
-    e.bitDecrease = (bits & Dec) ? 1 : 0;
-    e.bitIncrease = (bits & Inc) ? 1 : 0;
-    e.waitForEnd = (bits & Wait) ? 1 : 0;
-    e.instruction2 = (bits & Instr2) ? 1 : 0;
-    e.values = values;
-    e.keyFlag = flag;
-    return e;
-}
 
 class Driver
 {
@@ -94,7 +71,7 @@ public:
         press("addButton");
     }
 
-    void clickRow(int row, int column = 1) { clickGridRow(m_form->grid(), row, column); }
+    void clickStep(int slot, int column = 0) { ::clickStep(m_form->grid(), slot, column); }
 
     // Enabled state of the seven key option groups: 'E' enabled, 'D' disabled, '?' mixed.
     QString wires() const
@@ -113,31 +90,31 @@ public:
     QList<int> keys() const
     {
         QList<int> list;
-        for (const Klv::Step &step : m_form->stepTable().steps())
+        for (const Klv::Step &step : m_form->session()->table().steps())
             list << step.keyData;
         return list;
     }
 
-    // Columns 1 to 21 of a grid row, joined with '|'.
-    QString rowText(int row) const
+    // The texts the grid shows in a slot's row, joined with '|'.
+    QString rowText(int slot) const
     {
         QStringList cells;
-        for (int c = 1; c < 22; ++c)
-            cells << m_form->grid()->cellText(row, c);
+        for (int c = 0; c < Klv::StepColumnCount; ++c)
+            cells << m_form->grid()->model()->index(slot, c).data().toString();
         return cells.join(u'|');
     }
 
-    // The grid's highlight: exactly columns 1 to 21 of the current row are selected.
-    QList<int> highlightedRows() const
+    // The grid's highlight: the slots whose rows are selected, -1 added for a partial row.
+    QList<int> highlightedSlots() const
     {
         QList<int> rows;
         const QModelIndexList cells = m_form->grid()->selectionModel()->selectedIndexes();
         for (const QModelIndex &cell : cells) {
-            if (!rows.contains(cell.row() + StepGrid::HeaderRows))
-                rows << cell.row() + StepGrid::HeaderRows;
+            if (!rows.contains(cell.row()))
+                rows << cell.row();
         }
-        if (rows.size() == 1 && cells.size() != 21)
-            rows << -1; // a partial row
+        if (rows.size() == 1 && cells.size() != Klv::StepColumnCount)
+            rows << -1;
         return rows;
     }
 

@@ -18,9 +18,14 @@ inline const QString WrongFile = QStringLiteral("ファイルが違います。"
 inline const QString Unreadable = QStringLiteral("ファイルを読み込めませんでした。");
 inline const QString NotSaved = QStringLiteral("ファイルを保存できませんでした。");
 
-// Unsaved steps: the question before the window ends.
+// Unsaved steps: the questions before the window ends and before another program opens, as the
+// answerer notes them.
 inline const QString UnsavedSteps =
     QStringLiteral("保存されていないステップがあります。\n終了する前に保存しますか？");
+inline const QString OpenUnsaved =
+    QStringLiteral("保存されていないステップがあります。\n開く前に保存しますか？");
+inline const QString AskedBeforeOpen = QStringLiteral("KLV-90|") + OpenUnsaved;
+inline const QString RecoveryNotWritten = QStringLiteral("回復用のコピーを書き込めませんでした。");
 
 // Printing.
 inline const QString PrintNotice = QStringLiteral("設定した内容で印刷します");

@@ -203,13 +203,13 @@ class TestWindowWindows : public QObject
         m_window = std::make_unique<MainWindow>(ports);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
-        m_window->stepModel()->load(steps);
+        m_window->session()->model()->load(steps);
         m_portStatusTexts.clear();
         connect(control<QLineEdit>("portStatusText"), &QLineEdit::textChanged, this,
                 [this](const QString &text) { m_portStatusTexts << text; });
     }
 
-    QList<Step> tableSteps() const { return m_window->stepTable().toList(); }
+    QList<Step> tableSteps() const { return m_window->session()->table().toList(); }
 
     void download()
     {
@@ -268,7 +268,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(contentsOf(path), settingsFileOf(steps), Patience);
 
         click("clearButton");
-        QCOMPARE(m_window->stepTable().count(), 0);
+        QCOMPARE(m_window->session()->table().count(), 0);
         dialogs.enter(path);
         click("loadButton");
         QTRY_COMPARE_WITH_TIMEOUT(tableSteps(), steps, Patience);
