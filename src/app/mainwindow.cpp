@@ -1,6 +1,6 @@
 #include "mainwindow.h"
 
-#include "downloadtexts.h"
+#include "downloadstatus.h"
 #include "japanesefont.h"
 #include "messagebox.h"
 #include "platformseriallink.h"
@@ -47,12 +47,12 @@ MainWindow::MainWindow(PortMapping portMapping, QWidget *parent)
     m_serialLink = createPlatformSerialLink(this);
     m_serialLink->setObjectName(QStringLiteral("serialLink"));
     m_download = new SettingsDownload(*m_serialLink, m_portMapping, m_session->table(), this);
+    m_downloadStatus = new DownloadStatusLine(m_download, m_portMapping, m_ui->portStatusText,
+                                              m_ui->portStateText, m_ui->downloadProgress);
 
     connectControls();
     addActions();
     m_editor->applyStartupDefaults();
-    m_ui->portStatusText->setText(DownloadTexts::portClosed());
-    showLineState(false);
     showSession();
 }
 
@@ -74,26 +74,29 @@ void MainWindow::connectControls()
     grid()->setFont(gridFace);
     grid()->showTable(m_session->model(), GridRowHeight);
 
-    connect(m_ui->addButton, &QPushButton::clicked, this, &MainWindow::addClicked);
-    connect(m_ui->updateButton, &QPushButton::clicked, this, &MainWindow::updateClicked);
-    connect(m_ui->deleteButton, &QPushButton::clicked, this, &MainWindow::deleteClicked);
-    connect(m_ui->clearButton, &QPushButton::clicked, this, &MainWindow::clearClicked);
+    // Each editing button reads the editor, calls one operation and shows what it did.
+    const auto edit = [this](QPushButton *button,
+                             EditResult (EditSession::*operation)(const EditorState &)) {
+        connect(button, &QPushButton::clicked, this,
+                [this, operation] { showResult((m_session->*operation)(m_editor->state())); });
+    };
+    edit(m_ui->addButton, &EditSession::add);
+    edit(m_ui->updateButton, &EditSession::update);
+    edit(m_ui->deleteButton, &EditSession::remove);
+    edit(m_ui->clearButton, &EditSession::clear);
     connect(m_ui->loadButton, &QPushButton::clicked, this, &MainWindow::loadClicked);
-    connect(m_ui->saveButton, &QPushButton::clicked, this, &MainWindow::saveClicked);
+    // Save always asks where, with its preset name.
+    connect(m_ui->saveButton, &QPushButton::clicked, this, [this] { saveProgram({}); });
     connect(m_ui->printButton, &QPushButton::clicked, this, &MainWindow::printClicked);
     connect(m_ui->downloadButton, &QPushButton::clicked, this, &MainWindow::downloadClicked);
     connect(m_ui->exitButton, &QPushButton::clicked, this, &QWidget::close);
-    connect(grid(), &StepGrid::stepRowChosen, this, [this](int slot) { stepChosen(slot); });
-    connect(grid(), &StepGrid::headerClicked, this, [this] { stepChosen(std::nullopt); });
+    connect(grid(), &StepGrid::stepRowChosen, this,
+            [this](int slot) { showResult(m_session->select(slot)); });
+    connect(grid(), &StepGrid::headerClicked, this,
+            [this] { showResult(m_session->select(std::nullopt)); });
     connect(m_session, &EditSession::changed, this, &MainWindow::showSession);
 
-    connect(m_download, &SettingsDownload::portUnavailable, this, &MainWindow::showPortPassedOver);
-    connect(m_download, &SettingsDownload::greetingUnanswered, this,
-            &MainWindow::showPortPassedOver);
-    connect(m_download, &SettingsDownload::controllerFound, this, &MainWindow::showControllerFound);
-    connect(m_download, &SettingsDownload::transferStarted, this, &MainWindow::showTransferStarted);
-    connect(m_download, &SettingsDownload::stepsTaken, m_ui->downloadProgress,
-            &QProgressBar::setValue);
+    connect(m_download, &SettingsDownload::transferStarted, this, [this] { showSending(true); });
     connect(m_download, &SettingsDownload::finished, this, &MainWindow::showDownloadEnded);
     setAcceptDrops(true);
 
@@ -118,14 +121,15 @@ void MainWindow::addActions()
         connect(action, &QAction::triggered, this, handler);
         return action;
     };
-    m_undoAction =
-        action("undoAction", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, &MainWindow::undoTriggered);
+    m_undoAction = action("undoAction", {QKeySequence(Qt::CTRL | Qt::Key_Z)},
+                          [this] { showResult(m_session->undo()); });
     m_redoAction =
         action("redoAction",
                {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)},
-               &MainWindow::redoTriggered);
+               [this] { showResult(m_session->redo()); });
+    // To the file named in the title; a new program goes through Save's dialog.
     m_saveAction = action("saveAction", {QKeySequence(Qt::CTRL | Qt::Key_S)},
-                          &MainWindow::saveToFileTriggered);
+                          [this] { saveProgram(m_session->file()); });
     m_loadAction =
         action("loadAction", {QKeySequence(Qt::CTRL | Qt::Key_O)}, &MainWindow::loadClicked);
     m_greyedWhileSending = {m_ui->addButton,   m_ui->updateButton, m_ui->deleteButton,

@@ -12,6 +12,7 @@
 class QAction;
 class QDragEnterEvent;
 class QDropEvent;
+class DownloadStatusLine;
 class StepEditor;
 class StepGrid;
 
@@ -66,17 +67,8 @@ private:
     void connectControls();
     void addActions();
 
-    // What the buttons, the grid and the keys do.
-    void addClicked();
-    void updateClicked();
-    void deleteClicked();
-    void clearClicked();
-    void stepChosen(std::optional<int> slot);
-    void undoTriggered();
-    void redoTriggered();
+    // What the buttons and keys that do more than one operation do.
     void loadClicked();
-    void saveClicked();
-    void saveToFileTriggered();
     void printClicked();
     void downloadClicked();
 
@@ -97,14 +89,9 @@ private:
     // Opens the files that waited, unless a dialog is still open or a download runs.
     void openPendingFiles();
 
-    // The download as the window shows it.
-    void showPortPassedOver(int portNumber);
-    void showControllerFound();
-    void showTransferStarted(int total);
-    void showDownloadEnded(Klv::SettingsDownload::Outcome outcome);
-    void showLineState(bool open);
     // Greys the controls that change or read out the table while steps are sent.
     void showSending(bool sending);
+    void showDownloadEnded(Klv::SettingsDownload::Outcome outcome);
 
     std::unique_ptr<Ui::MainWindow> m_ui;
     Klv::EditSession *m_session;
@@ -112,6 +99,7 @@ private:
     Klv::PortMapping m_portMapping;
     Klv::SerialLink *m_serialLink = nullptr;
     Klv::SettingsDownload *m_download = nullptr;
+    DownloadStatusLine *m_downloadStatus = nullptr;
     Klv::RecoveryCopy *m_recovery = nullptr;
 
     QAction *m_undoAction = nullptr;

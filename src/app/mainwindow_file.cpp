@@ -30,17 +30,6 @@ QString draggedFile(const QMimeData *mime)
 
 } // namespace
 
-void MainWindow::saveClicked()
-{
-    saveProgram({});
-}
-
-void MainWindow::saveToFileTriggered()
-{
-    // To the file named in the title; a new program goes through Save's dialog.
-    saveProgram(m_session->file());
-}
-
 bool MainWindow::saveProgram(const QString &path)
 {
     if (!m_session->canSave()) {
