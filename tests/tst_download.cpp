@@ -19,6 +19,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
@@ -57,6 +58,7 @@ class TestDownload : public QObject
     std::unique_ptr<MainWindow> m_window;
     QStringList m_portStatusTexts; // every text the port status box showed
     QList<QColor> m_openColours;   // the port state box's colour each time it turned "Open"
+    QList<QColor> m_openTexts;     // ... and its text's, readable on the green on any theme
     QList<QColor> m_closeColours;  // ... and "Close"
 
     template <typename T> T *control(const char *name)
@@ -79,12 +81,15 @@ class TestDownload : public QObject
         m_window->session()->model()->load(steps);
         m_portStatusTexts.clear();
         m_openColours.clear();
+        m_openTexts.clear();
         m_closeColours.clear();
         connect(portStatusText(), &QLineEdit::textChanged, this,
                 [this](const QString &t) { m_portStatusTexts << t; });
         connect(portStateText(), &QLineEdit::textChanged, this, [this](const QString &t) {
             (t == QLatin1String("Open") ? m_openColours : m_closeColours)
                 << portStateText()->palette().color(QPalette::Base);
+            if (t == QLatin1String("Open"))
+                m_openTexts << portStateText()->palette().color(QPalette::Text);
         });
     }
 
@@ -217,6 +222,7 @@ private slots:
         QCOMPARE(sim.replies(), replies);
         QCOMPARE(m_portStatusTexts, (QStringList{"", "ポートオープン", "ポートクローズ"}));
         QCOMPARE(m_openColours, QList<QColor>{Green});
+        QCOMPARE(m_openTexts, QList<QColor>{Qt::black});
         QCOMPARE(m_closeColours, QList<QColor>{QApplication::palette().color(QPalette::Button)});
         QCOMPARE(boxes.texts(), QStringList{Done});
         QCOMPARE(boxes.messages().first().caption, QStringLiteral("KLV-90"));
@@ -566,6 +572,36 @@ private slots:
                  "HELLO" + stepFrame(StartupStep) + stepFrame(SecondStep) + "END");
         QCOMPARE(boxes.texts(), QStringList{Done});
         QCOMPARE(m_window->windowTitle(), QStringLiteral("ＫＬＶ－９０ - other.zzr[*]"));
+    }
+
+    // A file dropped while the controller is looked for opens once the download has ended, as a
+    // hand-over does: the steps sent are the table as it was when the controller answered.
+    void dropWaitsForTheDownload()
+    {
+        TestPty controller; // answered by hand
+        openWindow({{1, controller.path()}}, {StartupStep});
+        QTemporaryDir dir;
+        const QString other = dir.filePath(QStringLiteral("other.zzr"));
+        QVERIFY(writeAll(other, fileOf({SecondStep})));
+        clickDownload();
+        QTRY_COMPARE(controller.received(), QByteArray("HELLO"));
+        QMimeData dragged;
+        dragged.setUrls({QUrl::fromLocalFile(other)});
+        QDragEnterEvent enter({1, 1}, Qt::CopyAction, &dragged, Qt::LeftButton, {});
+        QDropEvent drop({1, 1}, Qt::CopyAction, &dragged, Qt::LeftButton, {});
+        QApplication::sendEvent(m_window.get(), &enter);
+        QApplication::sendEvent(m_window.get(), &drop);
+        QTest::qWait(50);
+        QCOMPARE(m_window->session()->table().toList(), QList<Step>{StartupStep});
+
+        DialogAnswerer boxes;
+        boxes.choose(QStringLiteral("保存しない")); // the steps were never saved
+        controller.send("WELCOME");
+        QTRY_COMPARE(controller.received(), "HELLO" + stepFrame(StartupStep));
+        controller.send("OK");
+        waitForEnd();
+        QTRY_COMPARE(m_window->session()->table().toList(), QList<Step>{SecondStep});
+        QCOMPARE(boxes.messages, QStringList({"KLV-90|" + Done, Texts::AskedBeforeOpen}));
     }
 
     // Exit, or the window closed from its title bar, while steps are sent: after the question

@@ -7,6 +7,8 @@
 #include "teststrings.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -176,6 +178,62 @@ private slots:
         copy.discard();
         copy.waitForWriter();
         QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList());
+    }
+
+    // Changes coming faster than the copy's delay never hold it back: the first is on disk
+    // about one delay after it was handed over, whatever follows.
+    void recoveryCopyKeepsUp()
+    {
+        QTemporaryDir dir;
+        RecoveryCopy copy(dir.path(), nullptr, 100);
+        QElapsedTimer handing;
+        handing.start();
+        for (int change = 1; !QFile::exists(copy.path()) && handing.elapsed() < 1000; ++change) {
+            copy.keep(tableOf(1 + change % 5), {});
+            QTest::qWait(20);
+        }
+        QVERIFY2(QFile::exists(copy.path()), "held back by changes 20 ms apart");
+    }
+
+    // A copy that cannot be written is told once, with the system's reason, until one is written
+    // again; a failure between the two files never leaves steps beside the origin of others.
+    void recoveryCopyFailures()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("data"));
+        QVERIFY(writeAll(folder, "a file where the folder should be"));
+        RecoveryCopy copy(folder, nullptr, 10);
+        QSignalSpy told(&copy, &RecoveryCopy::writeFailed);
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            copy.keep(tableOf(3), QStringLiteral("/programs/a.zzr"));
+            QTest::qWait(30);
+            copy.waitForWriter();
+        }
+        QTRY_COMPARE(told.size(), 1);
+        QCOMPARE(told[0][0].toString(), folder);
+        QVERIFY(!told[0][1].toString().isEmpty());
+
+        QVERIFY(QFile::remove(folder));
+        copy.keep(tableOf(3), QStringLiteral("/programs/a.zzr"));
+        QTRY_VERIFY(QFile::exists(copy.path()));
+        copy.waitForWriter();
+#ifdef Q_OS_UNIX
+        // Room for the origin's few bytes, not for 128 steps.
+        {
+            const FileSizeLimit limit(200);
+            const RecoveryCopy::WriteResult written =
+                RecoveryCopy::write(folder, tableOf(128), QStringLiteral("/programs/b.zzr"));
+            QVERIFY(!written.written);
+            QVERIFY(!written.reason.isEmpty());
+        }
+        const RecoveredProgram left = copy.findLeftover();
+        QCOMPARE(left.steps, stepsFor(3));
+        QVERIFY(left.origin != QStringLiteral("/programs/b.zzr"));
+#endif
+        QDir(folder).removeRecursively();
+        QVERIFY(writeAll(folder, "in the way again"));
+        copy.keep(tableOf(2), {});
+        QTRY_COMPARE(told.size(), 2);
     }
 
     // A copy that cannot be read is set aside once, kept for a look by hand, and never offered.

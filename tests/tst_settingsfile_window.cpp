@@ -248,6 +248,18 @@ private slots:
         QVERIFY(table() == saved);
     }
 
+    // A name typed without a suffix is saved as a settings file all the same.
+    void nameWithoutSuffix()
+    {
+        setProgram(stepsFor(2));
+        DialogAnswerer answerer;
+        answerer.typeName(file(QStringLiteral("site-a")));
+        click("saveButton");
+        QCOMPARE(readAll(file(QStringLiteral("site-a.zzr"))), fileOf(stepsFor(2)));
+        QVERIFY(!QFileInfo::exists(file(QStringLiteral("site-a"))));
+        QCOMPARE(m_window->windowTitle(), QStringLiteral("ＫＬＶ－９０ - site-a.zzr[*]"));
+    }
+
     // Save takes only a folder that exists: its dialog says so and stays open.
     void saveRefusesMissingFolder()
     {

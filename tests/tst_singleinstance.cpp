@@ -10,6 +10,8 @@
 
 #include <QApplication>
 #include <QCryptographicHash>
+#include <QElapsedTimer>
+#include <QLocalServer>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
@@ -390,6 +392,30 @@ private slots:
         QFile::remove(SingleInstance::serverName());
         squatter.closeWriteChannel();
         QVERIFY(squatter.waitForFinished(Patience));
+    }
+
+    // A window that accepts the connection but never answers has not taken the file: the later
+    // start gives up on it in time and opens the file itself.
+    void handOverUnanswered()
+    {
+        QLocalServer silent;
+        QVERIFY(silent.listen(SingleInstance::serverName()));
+        SingleInstance second;
+        QElapsedTimer waited;
+        waited.start();
+        QVERIFY(!second.handOver(file("program.zzr"), 500));
+        QVERIFY(silent.hasPendingConnections() || silent.waitForNewConnection(1000));
+        QVERIFY(waited.elapsed() < 5000);
+    }
+
+    // A first start that cannot listen still runs, and says why.
+    void listenFailureIsTold()
+    {
+        QVERIFY(QDir().mkpath(SingleInstance::serverName() + "/in-the-way"));
+        SingleInstance first;
+        QVERIFY(first.tryAcquire());
+        QVERIFY(!first.listenFailure().isEmpty());
+        QDir(SingleInstance::serverName()).removeRecursively();
     }
 
     // A settings file dropped on the window opens as Load opens it; anything else is not taken.

@@ -1,10 +1,12 @@
 // Unsaved steps are never thrown away without a question: the question before the window ends,
 // and the recovery copy, offered again after the real klv90 was killed.
 #include "dialoganswerer.h"
+#include "editorstates.h"
 #include "mainwindow.h"
 #include "recoverycopy.h"
 #include "settingsfile.h"
 #include "settingsfiletesting.h"
+#include "stepeditor.h"
 #include "testtexts.h"
 
 #include <QMessageBox>
@@ -170,6 +172,31 @@ private slots:
         QCOMPARE(answerer.messages.size(), questions);
         QCOMPARE(window.isVisible(), !ends);
         QCOMPARE(readAll(loaded), fileOf({OtherStep}));
+    }
+
+    // A copy that cannot be written is told, once, with the folder and the system's reason.
+    void recoveryCopyNotWritten()
+    {
+        QTemporaryDir data;
+        const QString folder = data.filePath(QStringLiteral("klv90"));
+        QVERIFY(writeAll(folder, "a file where the folder should be"));
+        RecoveryCopy recovery(folder);
+        MainWindow window;
+        window.show();
+        window.keepRecoveryCopy(&recovery);
+        DialogAnswerer answerer;
+        auto *add = window.findChild<QPushButton *>("addButton");
+        QTest::mouseClick(add, Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(answerer.messages.size(), 1, 5000);
+        QVERIFY(answerer.messages[0].startsWith("KLV-90|" + Texts::RecoveryNotWritten + u'\n' +
+                                                QDir::toNativeSeparators(folder) + u'\n'));
+        QVERIFY(answerer.messages[0].count(u'\n') == 2);
+        window.editor()->setState(edit::editor("HLLLLLL"));
+        QTest::mouseClick(add, Qt::LeftButton);
+        QTest::qWait(2 * RecoveryCopy::WriteDelayMs);
+        recovery.waitForWriter();
+        QTest::qWait(50);
+        QCOMPARE(answerer.messages.size(), 1);
     }
 
     // Declined, the copy a crash left is deleted.

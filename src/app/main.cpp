@@ -1,4 +1,5 @@
 #include "mainwindow.h"
+#include "messagebox.h"
 #include "recoverycopy.h"
 #include "singleinstance.h"
 #include "version.h"
@@ -92,6 +93,12 @@ int main(int argc, char *argv[])
     // that did not answer must not offer, or write over, that one's copy.
     if (holdsLock)
         window.keepRecoveryCopy(&recovery);
+    if (!instance.listenFailure().isEmpty())
+        showMessage(&window,
+                    QStringLiteral("ほかの起動からファイルを受け取れません。"
+                                   "このあと開くファイルは、別のウィンドウで開きます。\n") +
+                        QDir::toNativeSeparators(SingleInstance::serverName()) + u'\n' +
+                        instance.listenFailure());
     if (!file.isEmpty())
         QTimer::singleShot(0, &window, [&window, file] { window.openSettingsFile(file); });
     return app.exec();

@@ -49,8 +49,10 @@ bool SingleInstance::tryAcquire()
                     [this, socket] { readRequest(socket); });
         }
     });
-    // Without the socket the tool still runs; later starts then open windows of their own.
-    m_server->listen(serverName());
+    // Without the socket the tool still runs, and says so; later starts open windows of their
+    // own.
+    if (!m_server->listen(serverName()))
+        m_listenFailure = m_server->errorString();
     return true;
 }
 

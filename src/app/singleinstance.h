@@ -20,6 +20,9 @@ public:
     // Takes the lock and listens for later starts; false when a running instance holds it. True
     // without either when this user has no private folder to keep them in.
     bool tryAcquire();
+    // Why this instance, holding the lock, cannot listen for later starts (they then open windows
+    // of their own); empty when it listens.
+    QString listenFailure() const { return m_listenFailure; }
     // For a start that did not get the lock: asks the running instance to come to the front
     // and to open path unless it is empty. Gives up after timeoutMs; true when it was taken.
     // Tells nothing to a server of another user: false, as if nothing were running.
@@ -41,4 +44,5 @@ private:
 
     QLockFile m_lock;
     QLocalServer *m_server = nullptr;
+    QString m_listenFailure;
 };
