@@ -18,6 +18,8 @@
 using namespace Klv;
 using namespace edit;
 
+Q_DECLARE_METATYPE(EditorState)
+
 namespace {
 
 const QString DontSave = QStringLiteral("保存しない");
@@ -175,6 +177,46 @@ private slots:
         press(Qt::CTRL | Qt::Key_Z);
         press(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
         QVERIFY(shown() == after);
+    }
+
+    // Each refusal of the session reaches the user in its words, in the tool's box.
+    void refusals_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<EditorState>("composed");
+        QTest::addColumn<bool>("full");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("both bit conditions")
+            << "addButton" << editor("HHHLMLL", Inc | Dec) << false << Texts::DoubleBit;
+        QTest::newRow("same key") << "addButton" << editor("LLHLMLL") << false << Texts::SameKey;
+        QTest::newRow("full table") << "addButton" << editor("LLLLLLH") << true << Texts::Full;
+        QTest::newRow("key changed")
+            << "updateButton" << editor("HHLLMLL") << false << Texts::KeyFixed;
+    }
+    void refusals()
+    {
+        QFETCH(QString, button);
+        QFETCH(EditorState, composed);
+        QFETCH(bool, full);
+        QFETCH(QString, message);
+        if (full) {
+            // A window of its own, with 64 keys over wires 1 to 6, each with an increase and a
+            // decrease step.
+            cleanup();
+            m_window = new MainWindow;
+            m_window->show();
+            m_ui = new Driver(m_window);
+            QList<Step> steps;
+            for (int i = 0; i < StepTable::MaxSteps; ++i)
+                steps << encodeStep(editor("LLLLLLL", i % 2 ? Dec : Inc));
+            for (int i = 0; i < StepTable::MaxSteps; ++i)
+                steps[i].keyData = qint16(i / 2);
+            session()->model()->load(steps);
+        }
+        m_ui->compose(composed);
+        DialogAnswerer dialogs;
+        m_ui->press(qPrintable(button));
+        QCOMPARE(dialogs.messages, QStringList{"KLV-90|" + message});
     }
 
     // The other answers to the question before a program opens over unsaved steps: キャンセル
