@@ -25,9 +25,12 @@ void MessageBoxAnswerer::answer()
     if (!box || !box->isVisible())
         return;
     m_messages.append({box->windowTitle(), box->text()});
-    QAbstractButton *ok = box->button(QMessageBox::Ok);
-    if (ok)
-        QTest::mouseClick(ok, Qt::LeftButton);
+    QAbstractButton *press = box->button(QMessageBox::Ok);
+    const QString choice = press || m_choices.isEmpty() ? QString() : m_choices.takeFirst();
+    for (QAbstractButton *button : box->buttons())
+        press = button->text() == choice ? button : press;
+    if (press)
+        QTest::mouseClick(press, Qt::LeftButton);
     else
         box->reject();
 }
