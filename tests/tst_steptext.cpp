@@ -1,6 +1,7 @@
 // Steps as text: the lines written for the clipboard and show --csv, text from spreadsheets read
-// back into the editor.
+// back into the editor, and the rules of a paste.
 #include "randomeditor.h"
+#include "steppaste.h"
 #include "steptext.h"
 #include "teststrings.h"
 
@@ -10,6 +11,8 @@
 
 using namespace Klv;
 using StepText::Separator;
+
+Q_DECLARE_METATYPE(Klv::AddResult)
 
 namespace {
 
@@ -45,6 +48,16 @@ QStringList described(const StepText::Reading &reading)
                          column + QStringLiteral(" '") + problem.text + u'\'';
     }
     return lines;
+}
+
+// A step line of the key keyData (all inputs tested) and a bit condition.
+QString keyLine(int keyData, const QString &condition = {})
+{
+    QStringList fields = InForce.split(u',');
+    for (int k = 0; k < 7; ++k)
+        fields[k] = (keyData >> k) & 1 ? QStringLiteral("HI") : QStringLiteral("LO");
+    fields[int(StepColumn::BitCondition)] = condition;
+    return fields.join(u',') + u'\n';
 }
 
 } // namespace
@@ -179,6 +192,58 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
         QCOMPARE(StepText::decode(bytes), text);
+    }
+
+    // A paste takes all its steps or none; the first refusal names its line, the refusals
+    // checked in Add's order.
+    void paste_data()
+    {
+        QTest::addColumn<QString>("before"); // steps the table holds
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<int>("refusedLine"); // 0: all taken
+        QTest::addColumn<AddResult>("reason");
+        QString full; // 127 steps: keys 0-63 with BIT増, 0-62 with BIT減
+        for (int key = 0; key < 127; ++key)
+            full += keyLine(key % 64, key < 64 ? "BIT増" : "BIT減");
+        const auto row = [](const char *name, const QString &before, const QString &pasted,
+                            int refusedLine, AddResult reason = AddResult::Added) {
+            QTest::newRow(name) << before << pasted << refusedLine << reason;
+        };
+        row("an empty table takes any steps", "", keyLine(1) + keyLine(2), 0);
+        row("the key of a step of the table", keyLine(1), keyLine(2) + keyLine(1), 2,
+            AddResult::SameKey);
+        row("the same key twice in the paste", "", keyLine(1) + keyLine(2) + keyLine(1), 3,
+            AddResult::SameKey);
+        row("other inputs masked", keyLine(1), with(StepColumn::Wire3, "MASK"), 1,
+            AddResult::SameKey);
+        row("a wire the table masks, tested", with(StepColumn::Wire2, "MASK"), keyLine(4), 1,
+            AddResult::SameKey);
+        row("an increase and decrease pair", keyLine(5, "BIT増"), keyLine(5, "BIT減"), 0);
+        row("the same condition twice", keyLine(5, "BIT増"), keyLine(5, "BIT増"), 1,
+            AddResult::SameKey);
+        row("the 128th step, then a full table", full, keyLine(63, "BIT減") + keyLine(64), 2,
+            AddResult::TableFull);
+        row("a full table and the same key: the same key", full + keyLine(63, "BIT減"), keyLine(0),
+            1, AddResult::SameKey);
+    }
+    void paste()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, pasted);
+        QFETCH(int, refusedLine);
+        QFETCH(AddResult, reason);
+        StepTableModel model;
+        QVERIFY(!addStepLines(model, StepText::read(before).steps));
+        const StepTable table = model.table();
+        const QList<StepText::StepLine> lines = StepText::read(pasted).steps;
+        const std::optional<PasteRefusal> refusal = addStepLines(model, lines);
+        QCOMPARE(refusal ? refusal->line : 0, refusedLine);
+        if (refusal) {
+            QCOMPARE(refusal->reason, reason);
+            QVERIFY(model.table() == table);
+        } else {
+            QCOMPARE(model.table().count(), table.count() + lines.size());
+        }
     }
 };
 
