@@ -1,5 +1,6 @@
 #pragma once
 
+class QString;
 struct CliArguments;
 
 // What the command line ends with.
@@ -18,3 +19,5 @@ int checkProgram(const CliArguments &arguments);
 int downloadProgram(const CliArguments &arguments);
 // Needs a QGuiApplication: the list is drawn with the system's fonts.
 int printProgram(const CliArguments &arguments);
+// Reads steps from textFile ("-": stdin) and writes them to output as a settings file.
+int importProgram(const QString &textFile, const QString &output);

@@ -41,6 +41,8 @@ int run(const CliArguments &arguments)
         return downloadProgram(arguments);
     case CliCommand::Print:
         return printProgram(arguments);
+    case CliCommand::Import:
+        return importProgram(arguments.file, arguments.output);
     }
     return ExitStatus::Failed;
 }

@@ -38,9 +38,14 @@ int showProgram(const CliArguments &arguments)
     // The list of an empty program has not even a header: say why nothing came.
     if (program.table.isEmpty())
         Console::printError(arguments.file + QStringLiteral(": no steps"));
-    Console::writeOut(
-        arguments.csv ? StepText::write(program.table.steps(), StepText::Separator::Comma).toUtf8()
-                      : listText(program.table));
+    if (!arguments.csv) {
+        Console::writeOut(listText(program.table));
+        return ExitStatus::Done;
+    }
+    // Excel takes a CSV file for UTF-8, its Japanese intact, only after a byte-order mark.
+    if (arguments.bom)
+        Console::writeOut(QByteArrayLiteral("\xEF\xBB\xBF"));
+    Console::writeOut(StepText::write(program.table.steps(), StepText::Separator::Comma).toUtf8());
     return ExitStatus::Done;
 }
 
