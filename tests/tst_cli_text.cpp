@@ -1,5 +1,5 @@
-// klv90-cli with programs as text: import of show --csv and of what spreadsheets write, and show
-// --csv --bom, each run as the real program on real files.
+// klv90-cli with programs as text: import of show --csv and of what spreadsheets write, show
+// --csv --bom, and diff of two programs, each run as the real program on real files.
 #include "clirunner.h"
 #include "gridtexts.h"
 #include "randomeditor.h"
@@ -207,6 +207,112 @@ private slots:
                 "klv90-cli: " + QString(line).replace("<file>", file).replace("<out>", out) + u'\n';
         QCOMPARE(run.errText(), expected);
         QCOMPARE(readAll(out), QByteArray("older"));
+    }
+
+    // Steps paired by their key; each difference a line; 0 for the same program, 1 otherwise.
+    void diff_data()
+    {
+        QTest::addColumn<QList<Step>>("a");
+        QTest::addColumn<QList<Step>>("b");
+        QTest::addColumn<bool>("csv");
+        QTest::addColumn<QStringList>("out"); // <a>, <b>: the files' names
+        const auto row = [](const char *name, const QList<Step> &a, const QList<Step> &b,
+                            const QStringList &out,
+                            bool csv = false) { QTest::newRow(name) << a << b << csv << out; };
+        const QString key0 = "step 1 (LO LO LO LO LO LO LO): ";
+        const QString key1 = "step 2 (HI LO LO LO LO LO LO): ";
+        row("the same program, stored in another order", {stepOf(1), stepOf(0)},
+            {stepOf(0), stepOf(1)}, {});
+        row("a brightness", {stepOf(0), stepOf(1)},
+            {stepOf(0), stepOf(1, [](Step &s) { s.level1 = 153; })},
+            {key1 + "命令１ 目的輝度 50 -> 60"});
+        row("stored values behind the same words", {stepOf(0, [](Step &s) { s.stepFlag = 2; })},
+            {stepOf(0, [](Step &s) { s.level1 = 128, s.stepFlag = 1; })},
+            {key0 + "命令１ 目的輝度 50 -> 50 (stored 127 -> 128)",
+             key0 + "フラグ ON -> ON (stored 2 -> 1)"});
+        row("instruction 2 put in force, and a value of it while not",
+            {stepOf(0, [](Step &s) { s.speed2 = 9; }), stepOf(1, [](Step &s) { s.pause2 = 7; })},
+            {stepOf(0, [](Step &s) { s.controlBits = 0x80, s.speed2 = 9; }), stepOf(1)},
+            {key0 + "命令２ 調光速度 - -> 9", key0 + "命令２ 目的輝度 - -> 50",
+             key0 + "命令２ ポーズ - -> 0", key1 + "命令２ ポーズ - -> - (stored 7 -> 0)"});
+        row("a port and the wait", {stepOf(0, [](Step &s) { s.controlBits = 0x08; })},
+            {stepOf(0, [](Step &s) { s.controlBits = 0x41; })},
+            {key0 + "ポート １ (empty) -> RUN", key0 + "ポート ４ RUN -> (empty)",
+             key0 + "終了待ち (empty) -> WAIT"});
+        row("steps only in either", {stepOf(0), stepOf(1)}, {stepOf(1), stepOf(2)},
+            {key0 + "only in <a>", "step 2 (LO HI LO LO LO LO LO): only in <b>"});
+        row("the bit condition belongs to the key",
+            {stepOf(0, [](Step &s) { s.controlBits = 32; })},
+            {stepOf(0, [](Step &s) { s.controlBits = 16; })},
+            {"step 1 (LO LO LO LO LO LO LO BIT増): only in <a>",
+             "step 1 (LO LO LO LO LO LO LO BIT減): only in <b>"});
+        row("equal keys paired in order",
+            {stepOf(0, [](Step &s) { s.speed1 = 3; }), stepOf(0, [](Step &s) { s.speed1 = 4; })},
+            {stepOf(0, [](Step &s) { s.speed1 = 3; }), stepOf(0, [](Step &s) { s.speed1 = 5; })},
+            {"step 2 (LO LO LO LO LO LO LO): 命令１ 調光速度 4 -> 5"});
+        row("--csv", {stepOf(0), stepOf(1)},
+            {stepOf(1, [](Step &s) { s.level1 = 153; }), stepOf(2)},
+            {"difference,step in A,step in B,key,column,A,B,stored in A,stored in B",
+             "only in A,1,,LO LO LO LO LO LO LO,,,,,",
+             "changed,2,1,HI LO LO LO LO LO LO,命令１ 目的輝度,50,60,127,153",
+             "only in B,,2,LO HI LO LO LO LO LO,,,,,"},
+            true);
+    }
+    void diff()
+    {
+        QFETCH(QList<Step>, a);
+        QFETCH(QList<Step>, b);
+        QFETCH(bool, csv);
+        QFETCH(QStringList, out);
+        const QString fileA = programFile(QStringLiteral("a.zzr"), a);
+        const QString fileB = programFile(QStringLiteral("b.zzr"), b);
+        const CliRun run = runCli(csv ? QStringList{"diff", "--csv", fileA, fileB}
+                                      : QStringList{"diff", fileA, fileB});
+        QCOMPARE(run.errText(), QString());
+        QCOMPARE(run.exitCode, out.isEmpty() ? 0 : 1);
+        QString expected;
+        for (const QString &line : out)
+            expected +=
+                QString(line).replace("<a>", fileA).replace("<b>", fileB) + (csv ? "\r\n" : "\n");
+        QCOMPARE(QString::fromUtf8(run.out), expected);
+    }
+
+    // A file that cannot be compared, or no second file: status 2, as diff(1) gives.
+    void diffTrouble_data()
+    {
+        QTest::addColumn<QByteArray>("a"); // "-": no such file
+        QTest::addColumn<QByteArray>("b"); // empty: not given
+        QTest::addColumn<QString>("err");
+        const QByteArray program = fileOf({stepOf(0)});
+        QTest::newRow("no such file") << QByteArray("-") << program << "<a>: cannot be read";
+        QTest::newRow("not a settings file")
+            << program << QByteArray("KL") << "<b>: not a settings file";
+        QTest::newRow("both") << QByteArray("XYZ") << QByteArray("-")
+                              << "<a>: not a settings file\nklv90-cli: <b>: cannot be read";
+        QTest::newRow("one file") << program << QByteArray()
+                                  << "diff needs two settings files (see klv90-cli --help)";
+    }
+    void diffTrouble()
+    {
+        QFETCH(QByteArray, a);
+        QFETCH(QByteArray, b);
+        QFETCH(QString, err);
+        QStringList arguments{"diff"};
+        for (const auto &[bytes, name] : {std::pair(a, "a.zzr"), std::pair(b, "b.zzr")}) {
+            const QString file = path(QString::fromLatin1(name));
+            QFile::remove(file);
+            QVERIFY(bytes == "-" || bytes.isEmpty() || writeAll(file, bytes));
+            if (!bytes.isEmpty())
+                arguments << file;
+        }
+        const CliRun run = runCli(arguments);
+        QCOMPARE(run.exitCode, 2);
+        QCOMPARE(run.out, QByteArray());
+        QCOMPARE(run.errText(), "klv90-cli: " +
+                                    QString(err)
+                                        .replace("<a>", path(QStringLiteral("a.zzr")))
+                                        .replace("<b>", path(QStringLiteral("b.zzr"))) +
+                                    u'\n');
     }
 };
 
