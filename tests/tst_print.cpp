@@ -134,6 +134,22 @@ QStringList readBack(const QString &pdf, int page, double margin)
     return lines;
 }
 
+// The room between the words of a page and the edges of the sheet, in points.
+QMarginsF inkMargins(const QString &pdf, int page)
+{
+    QXmlStreamReader xml(pdftotext(pdf, page, "-bbox"));
+    QRectF ink;
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"word") {
+            const auto at = [&](const char *name) {
+                return xml.attributes().value(QLatin1String(name)).toDouble();
+            };
+            ink |= QRectF(QPointF(at("xMin"), at("yMin")), QPointF(at("xMax"), at("yMax")));
+        }
+    }
+    return {ink.left(), ink.top(), 842 - ink.right(), 595 - ink.bottom()};
+}
+
 // Answers the print dialog and the boxes after it the way a technician would: prints to the
 // given PDF file through the dialog's "Print to File (PDF)" entry, or cancels for no file.
 class PrintAnswerer : public QObject
@@ -223,14 +239,15 @@ private slots:
 
     // A4 landscape whatever the printer was set to; every page opens with its own header, and
     // reads back column for column, a full-width character two columns wide, at least 5 mm inside
-    // every edge of the sheet and inside what the printer says it can print. The widest line does
-    // not fit at 9 points within 5 mm, so the whole list is a little smaller.
+    // every edge of the sheet and inside what the printer says it can print, centred on the sheet.
+    // The widest line does not fit at 9 points within 5 mm, so the whole list is a little smaller.
     void pdfPages_data()
     {
         QTest::addColumn<int>("steps");
         QTest::addColumn<int>("pages");
         QTest::addColumn<double>("unprintableMm"); // the edge the printer cannot print on
         QTest::newRow("empty table: no document") << 0 << 0 << 0.0;
+        QTest::newRow("5") << 5 << 1 << 0.0;
         QTest::newRow("55") << 55 << 1 << 0.0;
         QTest::newRow("56") << 56 << 2 << 0.0;
         QTest::newRow("128") << 128 << 3 << 0.0;
@@ -273,6 +290,18 @@ private slots:
                 lines << text;
             }
             QCOMPARE(readBack(pdfPath(), p + 1, margin), lines);
+        }
+        // The first page is a whole page of the list, centred on the sheet; the pages after it
+        // keep its place.
+        if (pages > 0) {
+            const QMarginsF room = inkMargins(pdfPath(), 1);
+            QVERIFY2(qAbs(room.top() - room.bottom()) < 2 && qAbs(room.left() - room.right()) < 2,
+                     qPrintable(QStringLiteral("%1, %2, %3 and %4 pt from the left, top, right "
+                                               "and bottom edges")
+                                    .arg(room.left())
+                                    .arg(room.top())
+                                    .arg(room.right())
+                                    .arg(room.bottom())));
         }
     }
 
