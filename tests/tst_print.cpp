@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -163,6 +164,7 @@ public:
 
     std::function<void()> onNotice; // runs while the notice is open
     QStringList messages;           // the tool's boxes as "caption: text"
+    QString proposedPdf;            // the file "Print to File (PDF)" proposed
     int dialogs = 0;
     bool landscapePreset = false;
     bool overwriteAsked = false;
@@ -184,11 +186,13 @@ private:
             landscapePreset =
                 dialog->printer()->pageLayout().orientation() == QPageLayout::Landscape;
             auto *buttons = dialog->findChild<QDialogButtonBox *>();
+            auto *fileName = dialog->findChild<QLineEdit *>(QStringLiteral("filename"));
+            proposedPdf = fileName->text();
             if (m_pdf.isEmpty())
                 return click(buttons->button(QDialogButtonBox::Cancel));
             auto *printers = dialog->findChild<QComboBox *>(QStringLiteral("printers"));
             printers->setCurrentIndex(printers->count() - 1);
-            dialog->findChild<QLineEdit *>(QStringLiteral("filename"))->setText(m_pdf);
+            fileName->setText(m_pdf);
             click(buttons->button(QDialogButtonBox::Ok));
         } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
             if (QAbstractButton *yes = box->button(QMessageBox::Yes)) { // "overwrite?"
@@ -349,6 +353,31 @@ private slots:
         QCOMPARE(answerer.overwriteAsked, fileExists);
         QCOMPARE(answerer.messages, messages);
         QCOMPARE(pageCount(pdfPath()), pages);
+    }
+
+    // "Print to File (PDF)" proposes the program's own name beside it, KLV-90.pdf in the home
+    // folder for a program never saved.
+    void proposedPdf_data()
+    {
+        QTest::addColumn<bool>("saved");
+        QTest::newRow("loaded as site-a.zzr") << true;
+        QTest::newRow("never saved") << false;
+    }
+    void proposedPdf()
+    {
+        QFETCH(bool, saved);
+        MainWindow window;
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QString program = m_dir.filePath(QStringLiteral("site-a.zzr"));
+        QVERIFY(writeSettingsFile(program, sampleTable(3)));
+        if (saved)
+            window.openSettingsFile(program);
+        PrintAnswerer answerer({});
+        QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("printButton")),
+                          Qt::LeftButton);
+        QCOMPARE(answerer.proposedPdf, saved ? m_dir.filePath(QStringLiteral("site-a.pdf"))
+                                             : QDir::home().filePath(QStringLiteral("KLV-90.pdf")));
     }
 
     // klv90-cli print, run with no display, writes the PDF the window writes through "Print to
