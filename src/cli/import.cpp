@@ -82,10 +82,8 @@ QString refusalText(AddResult reason)
 // The bytes of the file, or of stdin for "-".
 std::optional<QByteArray> readInput(const QString &path)
 {
-    QFile file;
-    const bool opened = path == u"-" ? file.open(stdin, QIODevice::ReadOnly)
-                                     : (file.setFileName(path), file.open(QIODevice::ReadOnly));
-    if (!opened)
+    QFile file(path);
+    if (path == u"-" ? !file.open(stdin, QIODevice::ReadOnly) : !file.open(QIODevice::ReadOnly))
         return std::nullopt;
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)

@@ -6,7 +6,7 @@
 #include <optional>
 
 #ifdef Q_OS_WIN
-#include <windows.h>
+#include <qt_windows.h>
 #endif
 
 namespace Klv {
