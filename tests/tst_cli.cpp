@@ -1,7 +1,6 @@
 // klv90-cli on real settings files: its arguments, show, check and print, each run as the real
 // program; the PDF it prints is read back with pdftotext.
 #include "clirunner.h"
-#include "csv.h"
 #include "parameterlist.h"
 #include "settingsfiletesting.h"
 #include "steptablemodel.h"
@@ -322,22 +321,6 @@ private slots:
             "ポート１,ポート２,ポート３,ポート４,増減条件,終了待ち,命令１調光速度,命令１目的輝度,"
             "命令１ポーズ,命令２調光速度,命令２目的輝度,命令２ポーズ,回数,フラグ");
         QCOMPARE(QString::fromUtf8(run.out), (QStringList{header} + rows).join("\r\n") + "\r\n");
-    }
-
-    void csvRecord_data()
-    {
-        QTest::addColumn<QStringList>("fields");
-        QTest::addColumn<QString>("record");
-        QTest::newRow("plain and empty") << QStringList{"HI", "", "BIT増", ""} << "HI,,BIT増,\r\n";
-        QTest::newRow("comma") << QStringList{"a,b", "c"} << "\"a,b\",c\r\n";
-        QTest::newRow("quote") << QStringList{"say \"OK\""} << "\"say \"\"OK\"\"\"\r\n";
-        QTest::newRow("line breaks") << QStringList{"a\nb", "c\r\nd"} << "\"a\nb\",\"c\r\nd\"\r\n";
-    }
-    void csvRecord()
-    {
-        QFETCH(QStringList, fields);
-        QFETCH(QString, record);
-        QCOMPARE(::csvRecord(fields), record);
     }
 
     // print in a console, with no display: A4 landscape, 55 steps a page, the lines of show.

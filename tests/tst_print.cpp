@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -134,6 +135,22 @@ QStringList readBack(const QString &pdf, int page, double margin)
     return lines;
 }
 
+// The room between the words of a page and the edges of the sheet, in points.
+QMarginsF inkMargins(const QString &pdf, int page)
+{
+    QXmlStreamReader xml(pdftotext(pdf, page, "-bbox"));
+    QRectF ink;
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"word") {
+            const auto at = [&](const char *name) {
+                return xml.attributes().value(QLatin1String(name)).toDouble();
+            };
+            ink |= QRectF(QPointF(at("xMin"), at("yMin")), QPointF(at("xMax"), at("yMax")));
+        }
+    }
+    return {ink.left(), ink.top(), 842 - ink.right(), 595 - ink.bottom()};
+}
+
 // Answers the print dialog and the boxes after it the way a technician would: prints to the
 // given PDF file through the dialog's "Print to File (PDF)" entry, or cancels for no file.
 class PrintAnswerer : public QObject
@@ -147,6 +164,7 @@ public:
 
     std::function<void()> onNotice; // runs while the notice is open
     QStringList messages;           // the tool's boxes as "caption: text"
+    QString proposedPdf;            // the file "Print to File (PDF)" proposed
     int dialogs = 0;
     bool landscapePreset = false;
     bool overwriteAsked = false;
@@ -168,11 +186,13 @@ private:
             landscapePreset =
                 dialog->printer()->pageLayout().orientation() == QPageLayout::Landscape;
             auto *buttons = dialog->findChild<QDialogButtonBox *>();
+            auto *fileName = dialog->findChild<QLineEdit *>(QStringLiteral("filename"));
+            proposedPdf = fileName->text();
             if (m_pdf.isEmpty())
                 return click(buttons->button(QDialogButtonBox::Cancel));
             auto *printers = dialog->findChild<QComboBox *>(QStringLiteral("printers"));
             printers->setCurrentIndex(printers->count() - 1);
-            dialog->findChild<QLineEdit *>(QStringLiteral("filename"))->setText(m_pdf);
+            fileName->setText(m_pdf);
             click(buttons->button(QDialogButtonBox::Ok));
         } else if (auto *box = qobject_cast<QMessageBox *>(modal)) {
             if (QAbstractButton *yes = box->button(QMessageBox::Yes)) { // "overwrite?"
@@ -200,13 +220,17 @@ class TestPrint : public QObject
     QTemporaryDir m_dir;
     QString pdfPath() const { return m_dir.filePath(QStringLiteral("list.pdf")); }
 
-    // 印刷 clicked on a window holding table; printing leaves the table as it was.
-    void clickPrint(const StepTable &table)
+    // 印刷 clicked on a window holding table, opened from program when one is named; printing
+    // leaves the table as it was.
+    void clickPrint(const StepTable &table, const QString &program = {})
     {
         MainWindow window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.session()->model()->load(table.toList());
+        if (program.isEmpty())
+            window.session()->model()->load(table.toList());
+        else if (writeSettingsFile(program, table))
+            window.session()->open(program, {});
         QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("printButton")),
                           Qt::LeftButton);
         QVERIFY(window.session()->table() == table);
@@ -223,14 +247,15 @@ private slots:
 
     // A4 landscape whatever the printer was set to; every page opens with its own header, and
     // reads back column for column, a full-width character two columns wide, at least 5 mm inside
-    // every edge of the sheet and inside what the printer says it can print. The widest line does
-    // not fit at 9 points within 5 mm, so the whole list is a little smaller.
+    // every edge of the sheet and inside what the printer says it can print, centred on the sheet.
+    // The widest line does not fit at 9 points within 5 mm, so the whole list is a little smaller.
     void pdfPages_data()
     {
         QTest::addColumn<int>("steps");
         QTest::addColumn<int>("pages");
         QTest::addColumn<double>("unprintableMm"); // the edge the printer cannot print on
         QTest::newRow("empty table: no document") << 0 << 0 << 0.0;
+        QTest::newRow("5") << 5 << 1 << 0.0;
         QTest::newRow("55") << 55 << 1 << 0.0;
         QTest::newRow("56") << 56 << 2 << 0.0;
         QTest::newRow("128") << 128 << 3 << 0.0;
@@ -274,6 +299,13 @@ private slots:
             }
             QCOMPARE(readBack(pdfPath(), p + 1, margin), lines);
         }
+        // The first page is a whole page of the list, centred on the sheet; the pages after it
+        // keep its place.
+        if (pages > 0) {
+            const QMarginsF room = inkMargins(pdfPath(), 1);
+            QCOMPARE(int(room.top() - room.bottom()) / 2, 0);
+            QCOMPARE(int(room.left() - room.right()) / 2, 0);
+        }
     }
 
     void pdfFailure_data()
@@ -299,7 +331,8 @@ private slots:
         QTest::addColumn<QStringList>("messages");
         QTest::addColumn<int>("pages");
         QTest::newRow("56 steps to a new file") << 56 << false << false << QStringList{Notice} << 2;
-        QTest::newRow("over an older file") << 56 << false << true << QStringList{Notice} << 2;
+        QTest::newRow("over an older file") // opened from site-a.zzr
+            << 56 << false << true << QStringList{Notice} << 2;
         QTest::newRow("empty table") << 0 << false << false << QStringList{Notice} << 0;
         QTest::newRow("cancelled") << 56 << true << false << QStringList{Cancelled} << 0;
     }
@@ -314,7 +347,11 @@ private slots:
         QVERIFY(!fileExists || (older.open(QIODevice::WriteOnly) && older.write("older") == 5));
         older.close();
         PrintAnswerer answerer(cancel ? QString() : pdfPath());
-        clickPrint(sampleTable(steps));
+        // "Print to File (PDF)" proposes the PDF named after the program, in its folder.
+        const bool saved = QTest::currentDataTag() == QByteArrayLiteral("over an older file");
+        clickPrint(sampleTable(steps), saved ? m_dir.filePath(QStringLiteral("site-a.zzr")) : "");
+        QCOMPARE(answerer.proposedPdf, saved ? m_dir.filePath(QStringLiteral("site-a.pdf"))
+                                             : QDir::home().filePath(QStringLiteral("KLV-90.pdf")));
         QCOMPARE(answerer.dialogs, 1);
         QVERIFY(answerer.landscapePreset);
         QCOMPARE(answerer.overwriteAsked, fileExists);

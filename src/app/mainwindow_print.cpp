@@ -3,6 +3,7 @@
 
 #include "messagebox.h"
 #include "printlist.h"
+#include "printpreview.h"
 
 #include <QPrintDialog>
 #include <QPrinter>
@@ -14,7 +15,7 @@ void MainWindow::printClicked()
     const QString cancelled = QStringLiteral("キャンセルが選択されました。");
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageOrientation(QPageLayout::Landscape);
-    printer.setDocName(QStringLiteral("klv90-parameters"));
+    nameAfterProgram(printer, m_session->file());
     QPrintDialog dialog(&printer, this);
     // The whole list is always printed, so page ranges are not offered.
     dialog.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);

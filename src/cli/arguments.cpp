@@ -18,6 +18,10 @@ std::optional<CliCommand> commandNamed(const QString &name)
         return CliCommand::Download;
     if (name == u"print")
         return CliCommand::Print;
+    if (name == u"import")
+        return CliCommand::Import;
+    if (name == u"diff")
+        return CliCommand::Diff;
     return std::nullopt;
 }
 
@@ -47,15 +51,25 @@ public:
                 readOption(argument);
             else if (m_result.file.isEmpty())
                 m_result.file = argument;
+            else if (m_result.command == CliCommand::Diff && m_result.secondFile.isEmpty())
+                m_result.secondFile = argument;
             else
                 m_result.error = QStringLiteral("unexpected argument '%1'").arg(argument);
         }
         if (!m_result.error.isEmpty())
             return;
-        if (m_result.file.isEmpty())
+        if (m_result.command == CliCommand::Diff && m_result.secondFile.isEmpty())
+            m_result.error = QStringLiteral("diff needs two settings files");
+        else if (m_result.command == CliCommand::Import && m_result.file.isEmpty())
+            m_result.error = QStringLiteral("import needs a text FILE");
+        else if (m_result.file.isEmpty())
             m_result.error = QStringLiteral("%1 needs a settings FILE").arg(name);
         else if (m_result.command == CliCommand::Print && m_result.output.isEmpty())
             m_result.error = QStringLiteral("print needs -o OUT.pdf");
+        else if (m_result.command == CliCommand::Import && m_result.output.isEmpty())
+            m_result.error = QStringLiteral("import needs -o OUT.zzr");
+        else if (m_result.bom && !m_result.csv)
+            m_result.error = QStringLiteral("--bom goes with --csv");
         else if (m_result.port != 0 && !m_result.device.isEmpty())
             m_result.error = QStringLiteral("give --port or --device, not both");
     }
@@ -71,9 +85,13 @@ private:
             inlineValue = argument.mid(equals + 1);
 
         const CliCommand command = m_result.command;
-        if (command == CliCommand::Show && name == u"--csv" && !inlineValue) {
+        const bool showOrDiff = command == CliCommand::Show || command == CliCommand::Diff;
+        if (showOrDiff && name == u"--csv" && !inlineValue) {
             m_result.csv = true;
-        } else if (command == CliCommand::Print && (name == u"-o" || name == u"--output")) {
+        } else if (command == CliCommand::Show && name == u"--bom" && !inlineValue) {
+            m_result.bom = true;
+        } else if ((command == CliCommand::Print || command == CliCommand::Import) &&
+                   (name == u"-o" || name == u"--output")) {
             if (const auto value = valueOf(name, inlineValue))
                 m_result.output = *value;
         } else if (command == CliCommand::Download && name == u"--device") {
@@ -162,16 +180,24 @@ QString cliUsage()
         "                          send the program to the controller; without --port or\n"
         "                          --device, ports 1 to 30 are searched as the window does\n"
         "  print FILE -o OUT.pdf   write the parameter list to a PDF file as the window prints it\n"
+        "  import TEXT -o OUT.zzr  write the steps of TEXT (show --csv, a spreadsheet's CSV or\n"
+        "                          copied cells; - for stdin) to a settings file, each added as\n"
+        "                          命令追加 adds it; the first refused line writes nothing\n"
+        "  diff A B [--csv]        list the steps only in A, only in B, and the columns that\n"
+        "                          differ in the steps of the same key; with --csv, as rows\n"
         "\n"
         "Options:\n"
         "  --port N                download through port number N (1 to 30) only\n"
         "  --device PATH           download through this serial device only (/dev/ttyUSB0, COM3)\n"
-        "  -o, --output OUT.pdf    the PDF file that print writes\n"
-        "  --csv                   show: CSV (RFC 4180) instead of the parameter list\n"
+        "  -o, --output OUT        the PDF file that print writes, the settings file of import\n"
+        "  --csv                   show: CSV (RFC 4180) instead of the parameter list;\n"
+        "                          diff: one CSV row per difference\n"
+        "  --bom                   show --csv: a UTF-8 byte-order mark first, for Excel\n"
         "  -h, --help              show this text\n"
         "  --version               show the version\n"
         "\n"
         "Exit status: 0 done; 1 a bad file or bad arguments; download only: 2 no controller\n"
         "found, 3 no reply or the port could not be used, 4 the controller refused a step,\n"
-        "130 interrupted (Ctrl-C): nothing more was sent and the controller keeps its program.\n");
+        "130 interrupted (Ctrl-C): nothing more was sent and the controller keeps its program.\n"
+        "diff, as diff(1) does: 0 the same programs, 1 they differ, 2 a bad file or arguments.\n");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+class QString;
 struct CliArguments;
 
 // What the command line ends with.
@@ -11,6 +12,13 @@ constexpr int NoReply = 3;  // download: the controller stopped answering, or th
 constexpr int Refused = 4;  // download: the controller refused a step every time
 } // namespace ExitStatus
 
+// What diff ends with, as diff(1) does.
+namespace DiffStatus {
+constexpr int Same = 0;
+constexpr int Different = 1;
+constexpr int Trouble = 2; // a file cannot be read or is not a settings file; bad arguments
+} // namespace DiffStatus
+
 // Each command runs to its end and returns the exit status; messages go to stderr.
 int showProgram(const CliArguments &arguments);
 int checkProgram(const CliArguments &arguments);
@@ -18,3 +26,7 @@ int checkProgram(const CliArguments &arguments);
 int downloadProgram(const CliArguments &arguments);
 // Needs a QGuiApplication: the list is drawn with the system's fonts.
 int printProgram(const CliArguments &arguments);
+// Reads steps from textFile ("-": stdin) and writes them to output as a settings file.
+int importProgram(const QString &textFile, const QString &output);
+// Compares two settings files; returns a DiffStatus.
+int diffPrograms(const QString &fileA, const QString &fileB, bool csv);

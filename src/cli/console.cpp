@@ -15,7 +15,9 @@ namespace Console {
 void prepare()
 {
 #ifdef Q_OS_WIN
-    // CSV lines end in CR LF already; text mode would turn them into CR CR LF.
+    // CSV lines end in CR LF already; text mode would turn them into CR CR LF. import takes
+    // stdin's bytes as they are too (text mode ends it at a Ctrl-Z).
+    _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
     SetConsoleOutputCP(CP_UTF8);

@@ -24,7 +24,7 @@ int run(const CliArguments &arguments)
 {
     if (!arguments.error.isEmpty()) {
         Console::printError(arguments.error + QStringLiteral(" (see klv90-cli --help)"));
-        return ExitStatus::Failed;
+        return arguments.command == CliCommand::Diff ? DiffStatus::Trouble : ExitStatus::Failed;
     }
     switch (arguments.command) {
     case CliCommand::Help:
@@ -41,6 +41,10 @@ int run(const CliArguments &arguments)
         return downloadProgram(arguments);
     case CliCommand::Print:
         return printProgram(arguments);
+    case CliCommand::Import:
+        return importProgram(arguments.file, arguments.output);
+    case CliCommand::Diff:
+        return diffPrograms(arguments.file, arguments.secondFile, arguments.csv);
     }
     return ExitStatus::Failed;
 }

@@ -2,10 +2,9 @@
 #include "arguments.h"
 #include "commands.h"
 #include "console.h"
-#include "csv.h"
-#include "gridtexts.h"
 #include "parameterlist.h"
 #include "program.h"
+#include "steptext.h"
 
 using namespace Klv;
 
@@ -27,24 +26,6 @@ QByteArray listText(const StepTable &table)
     return text.toUtf8();
 }
 
-// A header record of the grid's two header rows joined ("ワイヤー１", "命令１調光速度"), then one
-// record per step of the grid's 21 column texts.
-QByteArray csvText(const StepTable &table)
-{
-    QStringList header;
-    for (int column = 0; column < StepColumnCount; ++column)
-        header << GridText::groupHeader(StepColumn(column)) +
-                      GridText::fieldHeader(StepColumn(column));
-    QString text = csvRecord(header);
-    for (const Step &step : table.steps()) {
-        QStringList cells;
-        for (int column = 0; column < StepColumnCount; ++column)
-            cells << GridText::stepCell(step, StepColumn(column));
-        text += csvRecord(cells);
-    }
-    return text.toUtf8();
-}
-
 } // namespace
 
 int showProgram(const CliArguments &arguments)
@@ -57,7 +38,14 @@ int showProgram(const CliArguments &arguments)
     // The list of an empty program has not even a header: say why nothing came.
     if (program.table.isEmpty())
         Console::printError(arguments.file + QStringLiteral(": no steps"));
-    Console::writeOut(arguments.csv ? csvText(program.table) : listText(program.table));
+    if (!arguments.csv) {
+        Console::writeOut(listText(program.table));
+        return ExitStatus::Done;
+    }
+    // Excel takes a CSV file for UTF-8, its Japanese intact, only after a byte-order mark.
+    if (arguments.bom)
+        Console::writeOut(QByteArrayLiteral("\xEF\xBB\xBF"));
+    Console::writeOut(StepText::write(program.table.steps(), StepText::Separator::Comma).toUtf8());
     return ExitStatus::Done;
 }
 

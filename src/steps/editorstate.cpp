@@ -4,6 +4,23 @@
 
 namespace Klv {
 
+SliderRange sliderRange(EditorState::Value value)
+{
+    switch (value) {
+    case EditorState::Brightness1:
+    case EditorState::Brightness2:
+        return {0, 100};
+    case EditorState::Pause1:
+    case EditorState::Pause2:
+        return {0, 255};
+    case EditorState::Speed1:
+    case EditorState::Speed2:
+    case EditorState::RepeatCount:
+        break;
+    }
+    return {1, 255};
+}
+
 StepKey encodeKey(const EditorState &editor)
 {
     int keyData = 0;

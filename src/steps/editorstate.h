@@ -29,6 +29,14 @@ struct EditorState
     friend bool operator==(const EditorState &, const EditorState &) = default;
 };
 
+// The lowest and highest value a slider of the editor can hold.
+struct SliderRange
+{
+    int minimum = 0;
+    int maximum = 0;
+};
+SliderRange sliderRange(EditorState::Value value);
+
 // The key part of a step: the levels the inputs expect, and which inputs are tested.
 struct StepKey
 {
