@@ -4,6 +4,8 @@
 #include "recoverycopy.h"
 #include "sessiondriver.h"
 #include "settingsfiletesting.h"
+#include "steplines.h"
+#include "steptext.h"
 #include "teststrings.h"
 
 #include <QSignalSpy>
@@ -13,11 +15,13 @@
 using namespace Klv;
 
 using namespace edit;
+using namespace steplines;
 
 Q_DECLARE_METATYPE(EditorState)
 using Messages = QList<EditMessage>;
 Q_DECLARE_METATYPE(Messages)
 Q_DECLARE_METATYPE(ChangeName)
+Q_DECLARE_METATYPE(EditMessage)
 using Slots = QList<int>;
 
 namespace {
@@ -491,6 +495,68 @@ private slots:
         QCOMPARE(m_ui->messages, Messages{OutOfRange});
         QCOMPARE(m_ui->shown, editor("MMMMMMM", 0, {1, 0, 0, 1, 0, 0, 1}));
         QCOMPARE(session().selectedSlot(), 0);
+    }
+
+    // A paste takes all its steps or none, as one undo step; the first refusal names its step,
+    // the refusals in Add's order, the wires greyed as Add greys them. The text can hold every
+    // refusal but both bit conditions.
+    void paste_data()
+    {
+        QTest::addColumn<QString>("before"); // the table's steps
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<int>("refusedLine"); // 0: all taken
+        QTest::addColumn<EditMessage>("reason");
+        QTest::addColumn<QString>("wires");
+        QString full; // 127 steps: keys 0-63 with BIT増, 0-62 with BIT減
+        for (int key = 0; key < 127; ++key)
+            full += keyLine(key % 64, key < 64 ? "BIT増" : "BIT減");
+        const auto row = [](const char *name, const QString &before, const QString &pasted,
+                            int refusedLine, EditMessage reason = EditMessage::None,
+                            const QString &wires = AllEnabled) {
+            QTest::newRow(name) << before << pasted << refusedLine << reason << wires;
+        };
+        row("taken", keyLine(5, "BIT増"), keyLine(5, "BIT減") + keyLine(1), 0);
+        row("a wire masked, greyed", "", with(StepColumn::Wire2, "MASK"), 0, EditMessage::None,
+            "EDEEEEE");
+        row("a key of the table", keyLine(1), keyLine(2) + keyLine(1), 2, SameKey);
+        row("a key twice in the paste", "", keyLine(1) + keyLine(2) + keyLine(1), 3, SameKey);
+        row("other inputs masked", keyLine(1), with(StepColumn::Wire3, "MASK"), 1, SameKey);
+        row("a masked wire tested", with(StepColumn::Wire2, "MASK"), keyLine(4), 1, SameKey,
+            "EDEEEEE");
+        row("the 128th, then full", full, keyLine(63, "BIT減") + keyLine(64), 2, Full);
+        row("full and the same key", full + keyLine(63, "BIT減"), keyLine(0), 1, SameKey);
+    }
+    void paste()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, pasted);
+        QFETCH(int, refusedLine);
+        QFETCH(EditMessage, reason);
+        QFETCH(QString, wires);
+        const auto editors = [](const QList<StepText::StepLine> &lines) {
+            QList<EditorState> states;
+            for (const StepText::StepLine &line : lines)
+                states << line.editor;
+            return states;
+        };
+        m_ui->take(m_ui->session.paste(editors(StepText::read(before).steps), m_ui->shown));
+        const StepTable table = session().table();
+        const qsizetype undoSteps = session().canUndo() ? 1 : 0;
+        const QList<StepText::StepLine> lines = StepText::read(pasted).steps;
+        const EditResult result = m_ui->session.paste(editors(lines), m_ui->shown);
+        QCOMPARE(result.refusedStep ? lines[*result.refusedStep].line : 0, refusedLine);
+        QCOMPARE(result.message, reason);
+        QCOMPARE(m_ui->wires(), wires);
+        if (result.refusedStep) {
+            QVERIFY(session().table() == table);
+            return;
+        }
+        QCOMPARE(session().table().count(), table.count() + lines.size());
+        QCOMPARE(session().undoName(),
+                 (ChangeName{ChangeName::Kind::Paste, int(lines.size()), {}}));
+        m_ui->undo();
+        QVERIFY(session().table() == table);
+        QCOMPARE(session().canUndo(), undoSteps == 1);
     }
 
     // Undo puts back everything a change of the table changed, redo makes it again; each is

@@ -1,6 +1,6 @@
 // Steps as text: the lines written for the clipboard and show --csv, text from spreadsheets read
-// back into the editor, and the rules of a paste.
-#include "steppaste.h"
+// back into the editor.
+#include "steplines.h"
 #include "steptext.h"
 #include "teststrings.h"
 
@@ -10,29 +10,9 @@
 
 using namespace Klv;
 using StepText::Separator;
-
-Q_DECLARE_METATYPE(Klv::AddResult)
+using namespace steplines;
 
 namespace {
-
-// The start-up step, instruction 2 in force at its start values; with(c, t): field c set to t.
-const QString InForce = QStringLiteral("LO,LO,LO,LO,LO,LO,LO,,,,,,,1,50,0,1,50,0,1,OFF");
-const QString Startup = QStringLiteral("LO,LO,LO,LO,LO,LO,LO,,,,,,,1,50,0,-,-,-,1,OFF");
-QString with(StepColumn column, const QString &text, QString line = InForce)
-{
-    QStringList fields = line.split(u',');
-    fields[int(column)] = text;
-    return fields.join(u',');
-}
-
-// A line of key keyData, every input tested, and a bit condition.
-QString keyLine(int keyData, const QString &condition = {})
-{
-    QString line = with(StepColumn::BitCondition, condition);
-    for (int k = 0; k < 7; ++k)
-        line = with(StepColumn(k), (keyData >> k) & 1 ? "HI" : "LO", line);
-    return line + u'\n';
-}
 
 // What read() made of a text, a line each: the steps as the grid shows them, then the problems.
 QStringList described(const StepText::Reading &reading)
@@ -134,51 +114,6 @@ private slots:
         QCOMPARE(
             StepText::decode("\x83\x8f\x83\x43\x83\x84\x81\x5b\x82\x50,BIT\x91\x9d,BIT\x8c\xb8"),
             QStringLiteral("ワイヤー１,BIT増,BIT減"));
-    }
-
-    // A paste takes all its steps or none; the first refusal names its line, the refusals in
-    // Add's order.
-    void paste_data()
-    {
-        QTest::addColumn<QString>("before"); // the table's steps
-        QTest::addColumn<QString>("pasted");
-        QTest::addColumn<int>("refusedLine"); // 0: all taken
-        QTest::addColumn<AddResult>("reason");
-        QString full; // 127 steps: keys 0-63 with BIT増, 0-62 with BIT減
-        for (int key = 0; key < 127; ++key)
-            full += keyLine(key % 64, key < 64 ? "BIT増" : "BIT減");
-        const auto row = [](const char *name, const QString &before, const QString &pasted,
-                            int refusedLine, AddResult reason = AddResult::Added) {
-            QTest::newRow(name) << before << pasted << refusedLine << reason;
-        };
-        row("taken", keyLine(5, "BIT増"), keyLine(5, "BIT減") + keyLine(1), 0);
-        row("a key of the table", keyLine(1), keyLine(2) + keyLine(1), 2, AddResult::SameKey);
-        row("a key twice in the paste", "", keyLine(1) + keyLine(2) + keyLine(1), 3,
-            AddResult::SameKey);
-        row("other inputs masked", keyLine(1), with(StepColumn::Wire3, "MASK"), 1,
-            AddResult::SameKey);
-        row("a masked wire tested", with(StepColumn::Wire2, "MASK"), keyLine(4), 1,
-            AddResult::SameKey);
-        row("the 128th, then full", full, keyLine(63, "BIT減") + keyLine(64), 2,
-            AddResult::TableFull);
-        row("full and the same key", full + keyLine(63, "BIT減"), keyLine(0), 1,
-            AddResult::SameKey);
-    }
-    void paste()
-    {
-        QFETCH(QString, before);
-        QFETCH(QString, pasted);
-        QFETCH(int, refusedLine);
-        QFETCH(AddResult, reason);
-        StepTableModel model;
-        QVERIFY(!addStepLines(model, StepText::read(before).steps));
-        const StepTable table = model.table();
-        const QList<StepText::StepLine> lines = StepText::read(pasted).steps;
-        const std::optional<PasteRefusal> refusal = addStepLines(model, lines);
-        QCOMPARE(refusal ? refusal->line : 0, refusedLine);
-        QCOMPARE(refusal ? refusal->reason : AddResult::Added, reason);
-        QCOMPARE(model.table().count(), table.count() + (refusal ? 0 : lines.size()));
-        QVERIFY(!refusal || model.table() == table);
     }
 };
 

@@ -32,8 +32,9 @@ QString draggedFile(const QMimeData *mime)
 
 bool MainWindow::saveProgram(const QString &path)
 {
+    // An empty table is refused before any dialog opens.
     if (!m_session->canSave()) {
-        showResult({EditMessage::NothingToSave, {}, {}});
+        showResult(m_session->save(path));
         return false;
     }
     const QString target =

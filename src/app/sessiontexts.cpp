@@ -70,6 +70,8 @@ QString changeName(const ChangeName &change)
         return fileChange(QStringLiteral("読み込み"), change.fileName);
     case ChangeName::Kind::Restore:
         return fileChange(QStringLiteral("復元"), change.fileName);
+    case ChangeName::Kind::Paste:
+        return QStringLiteral("貼り付け (%1 ステップ)").arg(change.slot);
     }
     return {};
 }

@@ -2,8 +2,7 @@
 // through the rules of a paste, written as 保存 writes it.
 #include "commands.h"
 #include "console.h"
-#include "settingsfile.h"
-#include "steppaste.h"
+#include "editsession.h"
 #include "steptext.h"
 
 #include <QFile>
@@ -63,17 +62,17 @@ QString problemText(const StepText::LineProblem &problem)
     return {};
 }
 
-QString refusalText(AddResult reason)
+QString refusalText(EditMessage reason)
 {
     switch (reason) {
-    case AddResult::DoubleBitCondition:
+    case EditMessage::DoubleBitCondition:
         return QStringLiteral("refused: both bit conditions are set");
-    case AddResult::SameKey:
+    case EditMessage::SameKey:
         return QStringLiteral("refused: the same key is in the program already, or the step "
                               "masks other inputs than the steps before it");
-    case AddResult::TableFull:
+    case EditMessage::TableFull:
         return QStringLiteral("refused: the program is full (%1 steps)").arg(StepTable::MaxSteps);
-    case AddResult::Added:
+    default:
         break;
     }
     return {};
@@ -111,18 +110,24 @@ int importProgram(const QString &textFile, const QString &output)
         return ExitStatus::Failed;
     }
 
-    StepTableModel model;
-    if (const auto refusal = addStepLines(model, reading.steps)) {
-        Console::printError(QStringLiteral("%1:%2: ").arg(name).arg(refusal->line) +
-                            refusalText(refusal->reason) + QStringLiteral("; ") + notWritten);
+    // A new program, the lines pasted into it as the window pastes them.
+    EditSession session;
+    QList<EditorState> steps;
+    for (const StepText::StepLine &line : reading.steps)
+        steps << line.editor;
+    const EditResult pasted = session.paste(steps, {});
+    if (pasted.refusedStep) {
+        Console::printError(
+            QStringLiteral("%1:%2: ").arg(name).arg(reading.steps[*pasted.refusedStep].line) +
+            refusalText(pasted.message) + QStringLiteral("; ") + notWritten);
         return ExitStatus::Failed;
     }
     // 保存 writes no file of an empty program either.
-    if (model.table().isEmpty()) {
+    if (!session.canSave()) {
         Console::printError(name + QStringLiteral(": no steps; ") + notWritten);
         return ExitStatus::Failed;
     }
-    if (!writeSettingsFile(output, model.table())) {
+    if (session.save(output).message != EditMessage::None) {
         Console::printError(QStringLiteral("cannot write %1").arg(output));
         return ExitStatus::Failed;
     }

@@ -32,6 +32,15 @@ EditMessage addRefusal(AddResult result)
     return EditMessage::None;
 }
 
+// What an operation that changed no row tells.
+EditResult told(EditMessage message, std::optional<EditorState> editor = std::nullopt)
+{
+    EditResult result;
+    result.message = message;
+    result.editor = std::move(editor);
+    return result;
+}
+
 } // namespace
 
 EditSession::EditSession(QObject *parent) : QObject(parent), m_model(new StepTableModel(this)) {}
@@ -61,6 +70,28 @@ EditResult EditSession::add(const EditorState &editor)
     return result;
 }
 
+EditResult EditSession::paste(const QList<EditorState> &steps, const EditorState &editor)
+{
+    if (m_sending)
+        return {};
+    const State before = state(editor);
+    for (qsizetype i = 0; i < steps.size(); ++i) {
+        const AddResult added = m_model->add(encodeStep(steps[i]));
+        if (added == AddResult::Added) {
+            m_lockedWires |= maskedWires(table());
+            continue;
+        }
+        m_model->setTable(before.table);
+        m_lockedWires = before.lockedWires;
+        EditResult refused;
+        refused.message = addRefusal(added);
+        refused.refusedStep = int(i);
+        return refused;
+    }
+    record(before, {ChangeName::Kind::Paste, int(steps.size()), {}}, editor);
+    return changedFrom(before.table.count());
+}
+
 EditResult EditSession::update(const EditorState &editor)
 {
     if (m_sending || !m_selectedSlot)
@@ -77,7 +108,7 @@ EditResult EditSession::update(const EditorState &editor)
         return result;
     }
     case UpdateResult::DoubleBitCondition:
-        return {EditMessage::DoubleBitCondition, {}, {}};
+        return told(EditMessage::DoubleBitCondition);
     case UpdateResult::KeyChanged:
         break;
     }
@@ -89,7 +120,7 @@ EditResult EditSession::update(const EditorState &editor)
     m_workStep.controlBits = stored.controlBits;
     m_workStep = stepAsShownInEditor(m_workStep);
     emit changed();
-    return {EditMessage::KeyCannotChange, editorForStep(m_workStep), {}};
+    return told(EditMessage::KeyCannotChange, editorForStep(m_workStep));
 }
 
 EditResult EditSession::remove(const EditorState &editor)
@@ -128,9 +159,8 @@ EditResult EditSession::select(std::optional<int> slot)
     m_selectedSlot = clicked.slot;
     m_workStep = stepAsShownInEditor(table().slot(clicked.slot));
     emit changed();
-    return {clicked.outOfRange ? EditMessage::OutOfRange : EditMessage::None,
-            editorForStep(m_workStep),
-            {}};
+    return told(clicked.outOfRange ? EditMessage::OutOfRange : EditMessage::None,
+                editorForStep(m_workStep));
 }
 
 EditResult EditSession::open(const QString &path, const EditorState &editor)
@@ -142,9 +172,9 @@ EditResult EditSession::open(const QString &path, const EditorState &editor)
     switch (file.error) {
     case SettingsFileError::WrongFile:
     case SettingsFileError::TooManySteps:
-        return {EditMessage::WrongFile, {}, {}};
+        return told(EditMessage::WrongFile);
     case SettingsFileError::Unreadable:
-        return {EditMessage::Unreadable, {}, {}};
+        return told(EditMessage::Unreadable);
     case SettingsFileError::None:
         break;
     }
@@ -173,9 +203,9 @@ EditResult EditSession::restore(const RecoveredProgram &program, const EditorSta
 EditResult EditSession::save(const QString &path)
 {
     if (!canSave())
-        return {EditMessage::NothingToSave, {}, {}};
+        return told(EditMessage::NothingToSave);
     if (!writeSettingsFile(path, table()))
-        return {EditMessage::SaveFailed, {}, {}};
+        return told(EditMessage::SaveFailed);
     m_file = path;
     m_savedSteps = table().toList();
     updateRecoveryCopy();

@@ -45,14 +45,16 @@ struct EditResult
     // The values to put into the editor, when the operation changed them.
     std::optional<EditorState> editor;
     SlotRange changedSlots;
+    // A paste refused: the step, counted from 0, that met the refusal.
+    std::optional<int> refusedStep;
 };
 
 // A change of the table as undo and redo name it.
 struct ChangeName
 {
-    enum class Kind { Add, Update, Remove, Clear, Open, Restore };
+    enum class Kind { Add, Update, Remove, Clear, Open, Restore, Paste };
     Kind kind = Kind::Add;
-    int slot = 0;     // the step added, updated or removed
+    int slot = 0;     // the step added, updated or removed; for a paste, how many were added
     QString fileName; // the file opened or restored, without its folder; may be empty
     friend bool operator==(const ChangeName &, const ChangeName &) = default;
 };
@@ -93,6 +95,10 @@ public:
     EditResult remove(const EditorState &editor);
     // Empties the table; every wire comes back and the first slot becomes the current one.
     EditResult clear(const EditorState &editor);
+    // Adds the steps one after another, each as Add takes it from the editor (the same refusals
+    // in the same order, the same wires greyed), as one change: all of them, or at the first
+    // refusal none. The editor and the working step stay as they are.
+    EditResult paste(const QList<EditorState> &steps, const EditorState &editor);
     // A click on a step's row (slot) or on the header lines (no slot): the step goes into the
     // editor and becomes the working and the selected step, a row without one first refused
     // and slot 0 taken instead. A step row becomes the current one; it is highlighted.
