@@ -481,12 +481,13 @@ private slots:
             QList<bool> enabled;
             for (const char *name : locked)
                 enabled << control<QPushButton>(name)->isEnabled();
-            for (const char *name : {"undoAction", "redoAction", "saveAction", "loadAction"})
+            for (const char *name : {"undoAction", "redoAction", "saveAction", "loadAction",
+                                     "pasteAction", "previewAction"})
                 enabled << control<QAction>(name)->isEnabled();
             return enabled;
         };
-        const QList<bool> allEnabled(std::size(locked) + 4, true);
-        const QList<bool> noneEnabled(std::size(locked) + 4, false);
+        const QList<bool> allEnabled(std::size(locked) + 6, true);
+        const QList<bool> noneEnabled(std::size(locked) + 6, false);
         QVERIFY(!progress->isVisible());
         MessageBoxAnswerer boxes;
         clickDownload();

@@ -6,12 +6,16 @@
 #include "editdriver.h"
 #include "settingsfile.h"
 #include "settingsfiletesting.h"
+#include "steptext.h"
 #include "teststrings.h"
 #include "testtexts.h"
 
+#include <QClipboard>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -304,11 +308,13 @@ private slots:
             auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
             QStringList entries{menu->objectName()};
             for (QAction *entry : menu->actions())
-                entries << entry->text() + (entry->isEnabled() ? "" : " (greyed)");
-            return entries;
+                entries << (entry->isSeparator() ? "-" : entry->text()) +
+                               (entry->isEnabled() ? "" : " (greyed)");
+            return entries.join(u'|');
         };
-        QCOMPARE(menuEntries(), QStringList({"stepGridMenu", "元に戻す: 命令追加 (ステップ 2)",
-                                             "やり直し (greyed)"}));
+        const QString others = "|-|コピー|すべてのステップをコピー|貼り付け|-|印刷プレビュー";
+        QCOMPARE(menuEntries(),
+                 "stepGridMenu|元に戻す: 命令追加 (ステップ 2)|やり直し (greyed)" + others);
         QCOMPARE(grid->currentIndex().row(), 1);
         auto *menu = static_cast<QMenu *>(QApplication::activePopupWidget());
         QTest::mouseClick(menu, Qt::LeftButton, {},
@@ -316,8 +322,62 @@ private slots:
         QCOMPARE(m_ui->keys(), QList<int>({1, 4}));
         press(Qt::CTRL | Qt::Key_Z);
         press(Qt::CTRL | Qt::Key_Z);
-        QCOMPARE(menuEntries(), QStringList({"stepGridMenu", "元に戻す (greyed)",
-                                             "やり直し: 命令追加 (ステップ 1)"}));
+        // The highlighted row, after the Delete, holds no step: nothing to copy.
+        QCOMPARE(menuEntries(),
+                 "stepGridMenu|元に戻す (greyed)|やり直し: 命令追加 (ステップ 1)|-|コピー (greyed)|"
+                 "すべてのステップをコピー (greyed)|貼り付け|-|印刷プレビュー");
+    }
+
+    // Ctrl+C copies the highlighted step as a spreadsheet takes it, the menu all of them, and
+    // Ctrl+V adds what the clipboard holds as one undo step, or says which line it refuses.
+    void clipboard()
+    {
+        const QString header = StepText::line(StepText::headerFields(), StepText::Separator::Tab);
+        const auto lineOf = [](const Step &step) {
+            return StepText::line(StepText::stepFields(step), StepText::Separator::Tab);
+        };
+        const QList<Step> steps = session()->table().toList();
+        const auto rows = [&] {
+            return QStringList{m_ui->rowText(0), m_ui->rowText(1), m_ui->rowText(2)};
+        };
+        const QStringList shownRows = rows();
+        press(Qt::CTRL | Qt::Key_C);
+        QCOMPARE(QGuiApplication::clipboard()->text(), header + lineOf(steps[1]));
+        m_ui->control<QAction>("copyAllAction")->trigger();
+        const QString all = header + lineOf(steps[0]) + lineOf(steps[1]) + lineOf(steps[2]);
+        QCOMPARE(QGuiApplication::clipboard()->text(), all);
+
+        DialogAnswerer dialogs;
+        press(Qt::CTRL | Qt::Key_V); // every key is in the table already
+        QCOMPARE(dialogs.messages,
+                 QStringList{"KLV-90|貼り付けできませんでした。\n2 行目: " + Texts::SameKey});
+        m_ui->press("clearButton");
+        press(Qt::CTRL | Qt::Key_V);
+        // Instruction 2's values are not kept where it is not in force: the grid shows "-".
+        QCOMPARE(rows(), shownRows);
+        QCOMPARE(m_ui->control<QAction>("undoAction")->text(), "元に戻す: 貼り付け (3 ステップ)");
+        QCOMPARE(m_ui->wires(), QStringLiteral("EEEEDEE"));
+
+        QGuiApplication::clipboard()->setText(QString(all).replace("\t50\t", "\t500\t"));
+        press(Qt::CTRL | Qt::Key_V);
+        QCOMPARE(dialogs.messages.last(),
+                 "KLV-90|4 行目はステップではありません。\n"
+                 "命令１目的輝度 の「500」は使えません（0～100 の整数）。");
+        QCOMPARE(rows(), shownRows);
+    }
+
+    // The menu's preview shows the pages that 印刷 would print.
+    void preview()
+    {
+        bool shown = false;
+        QTimer::singleShot(0, this, [&] {
+            auto *dialog = qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget());
+            shown = dialog && dialog->findChild<QPrintPreviewWidget *>()->pageCount() == 1;
+            if (dialog)
+                dialog->reject();
+        });
+        m_ui->control<QAction>("previewAction")->trigger();
+        QVERIFY(shown);
     }
 
     // Every place a click on the grid can land reaches the session; a row without a step says

@@ -1,9 +1,11 @@
 #include "mainwindow.h"
 
 #include "downloadstatus.h"
+#include "endagreement.h"
 #include "japanesefont.h"
 #include "messagebox.h"
 #include "platformseriallink.h"
+#include "printpreview.h"
 #include "questions.h"
 #include "recoverycopy.h"
 #include "seriallink.h"
@@ -14,9 +16,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QFileInfo>
 #include <QGuiApplication>
-#include <QMenu>
 #if QT_CONFIG(sessionmanager)
 #include <QSessionManager>
 #endif
@@ -44,6 +44,7 @@ MainWindow::MainWindow(PortMapping portMapping, QWidget *parent)
     setFixedSize(size());
 
     m_editor = new StepEditor(*m_ui, this);
+    m_endAgreement = new EndAgreement(this);
     m_serialLink = createPlatformSerialLink(this);
     m_serialLink->setObjectName(QStringLiteral("serialLink"));
     m_download = new SettingsDownload(*m_serialLink, m_portMapping, m_session->table(), this);
@@ -112,8 +113,9 @@ void MainWindow::connectControls()
 void MainWindow::addActions()
 {
     // Window shortcuts: the keys work wherever the focus is in the window.
-    const auto action = [this](const char *name, QList<QKeySequence> keys, auto handler) {
-        auto *action = new QAction(this);
+    const auto action = [this](const char *name, QList<QKeySequence> keys, auto handler,
+                               const QString &text = {}) {
+        auto *action = new QAction(text, this);
         action->setObjectName(QString::fromLatin1(name));
         action->setShortcuts(keys);
         action->setShortcutContext(Qt::WindowShortcut);
@@ -132,15 +134,26 @@ void MainWindow::addActions()
                           [this] { saveProgram(m_session->file()); });
     m_loadAction =
         action("loadAction", {QKeySequence(Qt::CTRL | Qt::Key_O)}, &MainWindow::loadClicked);
+    m_copyAction = action(
+        "copyAction", {QKeySequence(Qt::CTRL | Qt::Key_C)}, [this] { copySteps(false); },
+        QStringLiteral("コピー"));
+    m_copyAllAction = action(
+        "copyAllAction", {}, [this] { copySteps(true); },
+        QStringLiteral("すべてのステップをコピー"));
+    m_pasteAction = action("pasteAction", {QKeySequence(Qt::CTRL | Qt::Key_V)},
+                           &MainWindow::pasteSteps, QStringLiteral("貼り付け"));
+    m_previewAction = action(
+        "previewAction", {},
+        [this] { PrintPreview(m_session->table(), m_session->file(), this).exec(); },
+        QStringLiteral("印刷プレビュー"));
     m_greyedWhileSending = {m_ui->addButton,   m_ui->updateButton, m_ui->deleteButton,
                             m_ui->clearButton, m_ui->loadButton,   m_ui->saveButton,
-                            m_ui->printButton, m_saveAction,       m_loadAction};
+                            m_ui->printButton, m_saveAction,       m_loadAction,
+                            m_pasteAction,     m_previewAction};
 
-    auto *menu = new QMenu(this);
-    menu->setObjectName(QStringLiteral("stepGridMenu"));
-    menu->addAction(m_undoAction);
-    menu->addAction(m_redoAction);
-    grid()->setContextMenu(menu);
+    grid()->setContextMenu({{m_undoAction, m_redoAction},
+                            {m_copyAction, m_copyAllAction, m_pasteAction},
+                            {m_previewAction}});
 }
 
 void MainWindow::showResult(const EditResult &result, const QString &file)
@@ -157,13 +170,11 @@ void MainWindow::showSession()
     m_editor->showLockedWires(m_session->lockedWires());
     grid()->showCurrentSlot(m_session->currentSlot(), m_session->isCurrentRowHighlighted());
 
-    QString title = QStringLiteral("ＫＬＶ－９０");
-    if (!m_session->file().isEmpty())
-        title += QStringLiteral(" - ") + QFileInfo(m_session->file()).fileName();
-    // A modified table shows as "*" there.
-    setWindowTitle(title + QStringLiteral("[*]"));
+    setWindowTitle(SessionTexts::windowTitle(m_session->file()));
     setWindowModified(m_session->isModified());
 
+    m_copyAction->setEnabled(m_session->highlightedStep().has_value());
+    m_copyAllAction->setEnabled(!m_session->table().isEmpty());
     m_undoAction->setEnabled(m_session->canUndo());
     m_undoAction->setText(SessionTexts::undoEntry(m_session->undoName()));
     m_redoAction->setEnabled(m_session->canRedo());
@@ -187,26 +198,10 @@ void MainWindow::keepRecoveryCopy(RecoveryCopy *copy)
 
 bool MainWindow::agreeToLogOut()
 {
-    m_endAgreed = confirmDiscard(true);
-    // Should the log-out be called off, the user's next press or key asks again.
-    if (m_endAgreed)
-        qApp->installEventFilter(this);
-    return m_endAgreed;
-}
-
-bool MainWindow::eventFilter(QObject *watched, QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::MouseButtonPress:
-    case QEvent::NonClientAreaMouseButtonPress:
-    case QEvent::KeyPress:
-        m_endAgreed = false;
-        qApp->removeEventFilter(this);
-        break;
-    default:
-        break;
-    }
-    return QWidget::eventFilter(watched, event);
+    const bool agreed = confirmDiscard(true);
+    if (agreed)
+        m_endAgreement->agree();
+    return agreed;
 }
 
 bool MainWindow::event(QEvent *event)
@@ -221,7 +216,7 @@ bool MainWindow::event(QEvent *event)
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // Unsaved steps are asked about first; a download goes on meanwhile.
-    if (!std::exchange(m_endAgreed, false) && !confirmDiscard(true)) {
+    if (!m_endAgreement->takeAgreement() && !confirmDiscard(true)) {
         event->ignore();
         return;
     }

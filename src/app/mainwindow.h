@@ -6,13 +6,13 @@
 
 #include <QWidget>
 
-#include <array>
 #include <memory>
 
 class QAction;
 class QDragEnterEvent;
 class QDropEvent;
 class DownloadStatusLine;
+class EndAgreement;
 class StepEditor;
 class StepGrid;
 
@@ -57,7 +57,6 @@ public:
 
 protected:
     bool event(QEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     // A settings file dropped on the window is opened as Load opens it.
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -71,6 +70,10 @@ private:
     void loadClicked();
     void printClicked();
     void downloadClicked();
+    // The highlighted step, or all of them, onto the clipboard as text; and the clipboard's
+    // steps into the table.
+    void copySteps(bool all);
+    void pasteSteps();
 
     // Shows what an operation did: its message, and the editor's new values.
     void showResult(const Klv::EditResult &result, const QString &file = {});
@@ -106,11 +109,14 @@ private:
     QAction *m_redoAction = nullptr;
     QAction *m_saveAction = nullptr;
     QAction *m_loadAction = nullptr;
+    QAction *m_copyAction = nullptr;
+    QAction *m_copyAllAction = nullptr;
+    QAction *m_pasteAction = nullptr;
+    QAction *m_previewAction = nullptr;
     // The buttons and keys that change or read out the table, greyed while steps are sent.
     QList<QObject *> m_greyedWhileSending;
 
-    // The system's log-out was told the steps may go: its end of the window asks no more.
-    bool m_endAgreed = false;
+    EndAgreement *m_endAgreement = nullptr;
 
     // Files to open, from later starts, drops or a Load during a transfer, waiting for a dialog
     // or a download to end.

@@ -1,6 +1,7 @@
 #include "sessiontexts.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 using namespace Klv;
 
@@ -84,6 +85,14 @@ QString undoEntry(const std::optional<ChangeName> &change)
 QString redoEntry(const std::optional<ChangeName> &change)
 {
     return entry(QStringLiteral("やり直し"), change);
+}
+
+QString windowTitle(const QString &file)
+{
+    QString title = QStringLiteral("ＫＬＶ－９０");
+    if (!file.isEmpty())
+        title += QStringLiteral(" - ") + QFileInfo(file).fileName();
+    return title + QStringLiteral("[*]");
 }
 
 QString recoveryCopyFailed(const QString &folder, const QString &reason)

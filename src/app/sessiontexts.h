@@ -19,6 +19,10 @@ QString changeName(const Klv::ChangeName &change);
 QString undoEntry(const std::optional<Klv::ChangeName> &change);
 QString redoEntry(const std::optional<Klv::ChangeName> &change);
 
+// "ＫＬＶ－９０ - name.zzr", the file the steps came from named, with the place where a modified
+// table shows its "*".
+QString windowTitle(const QString &file);
+
 // After a copy for crash recovery could not be written: the folder and the system's reason.
 QString recoveryCopyFailed(const QString &folder, const QString &reason);
 

@@ -206,6 +206,17 @@ void StepGrid::contextMenuEvent(QContextMenuEvent *event)
     event->accept();
 }
 
+void StepGrid::setContextMenu(const QList<QList<QAction *>> &groups)
+{
+    m_contextMenu = new QMenu(this);
+    m_contextMenu->setObjectName(QStringLiteral("stepGridMenu"));
+    for (const QList<QAction *> &group : groups) {
+        if (!m_contextMenu->isEmpty())
+            m_contextMenu->addSeparator();
+        m_contextMenu->addActions(group);
+    }
+}
+
 void StepGrid::showTable(StepTableModel *model, int rowHeight)
 {
     // Sizes first, so the model's sections are laid out once.

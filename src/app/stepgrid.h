@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QTableView>
 
+class QAction;
 class QMenu;
 
 namespace Klv {
@@ -73,8 +74,9 @@ public:
     // scrolled into view; one that is not, as at start-up, is not.
     void showCurrentSlot(int slot, bool highlighted);
 
-    // The menu a right click opens; the click leaves the current row where it is.
-    void setContextMenu(QMenu *menu) { m_contextMenu = menu; }
+    // The menu a right click opens, its groups of entries apart; the click leaves the current
+    // row where it is.
+    void setContextMenu(const QList<QList<QAction *>> &groups);
 
     TwoRowHeader *twoRowHeader() const { return m_header; }
 

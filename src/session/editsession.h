@@ -132,6 +132,12 @@ public:
     std::optional<int> selectedSlot() const { return m_selectedSlot; }
     int currentSlot() const { return m_currentSlot; }
     bool isCurrentRowHighlighted() const { return m_highlighted; }
+    // The step in the highlighted row, which copy takes; none when that row holds no step.
+    std::optional<int> highlightedStep() const
+    {
+        return m_highlighted && m_currentSlot < table().count() ? std::optional(m_currentSlot)
+                                                                : std::nullopt;
+    }
     // Wires 1 to 6 (bit w - 1 for wire w) whose key options are greyed.
     int lockedWires() const { return m_lockedWires; }
     // The step the editor was last loaded with, or that Add or Update last took from it.
