@@ -4,9 +4,16 @@
 //                    moved with the keys
 //   open-question    a step added, then 読み込み: the question about the unsaved steps over the
 //                    window, taken from the screen
+//   grid-menu        a few steps, one highlighted, and the grid's right-click menu
+//   paste-refused    a step pasted that the table has already: the box that says so
+//   preview          a few steps in the print preview (the whole screen)
 #include "mainwindow.h"
+#include "stepgrid.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -20,7 +27,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     if (argc < 2) {
-        qWarning("usage: windowshot <file.png> [slider-focus | open-question]");
+        qWarning("usage: windowshot <file.png> [slider-focus | open-question | grid-menu | "
+                 "paste-refused | preview]");
         return 2;
     }
     const QString file = QString::fromLocal8Bit(argv[1]);
@@ -31,7 +39,44 @@ int main(int argc, char *argv[])
         QTest::mouseClick(window.findChild<QPushButton *>(QString::fromLatin1(name)),
                           Qt::LeftButton);
     };
+    // The screen as it is, once what the scene opened has been drawn.
+    const auto takeScreen = [&](QWidget *shownOver, int delayMs) {
+        QTimer::singleShot(delayMs, &window, [&, shownOver] {
+            const QRect area = shownOver ? shownOver->frameGeometry() : QRect();
+            const QPixmap screen = window.screen()->grabWindow(0);
+            app.exit((area.isNull() ? screen : screen.copy(area)).save(file) ? 0 : 1);
+        });
+    };
+    const auto addSteps = [&] {
+        auto *wire = window.findChild<QAbstractButton *>(QStringLiteral("keyWire1Hi"));
+        click("addButton");
+        wire->click();
+        click("addButton");
+        window.findChild<QAbstractButton *>(QStringLiteral("keyWire2Hi"))->click();
+        click("addButton");
+    };
     QTimer::singleShot(300, &window, [&] {
+        if (scene == u"grid-menu" || scene == u"paste-refused" || scene == u"preview") {
+            addSteps();
+            StepGrid *grid = window.grid();
+            QTest::mouseClick(grid->viewport(), Qt::LeftButton, {},
+                              grid->visualRect(grid->model()->index(1, 3)).center());
+            const QPoint at = grid->visualRect(grid->model()->index(1, 8)).center();
+            if (scene == u"grid-menu") {
+                QContextMenuEvent menu(QContextMenuEvent::Mouse, at,
+                                       grid->viewport()->mapToGlobal(at));
+                QApplication::sendEvent(grid->viewport(), &menu);
+                takeScreen(&window, 500);
+            } else if (scene == u"paste-refused") {
+                window.findChild<QAction *>(QStringLiteral("copyAllAction"))->trigger();
+                takeScreen(&window, 500);
+                window.findChild<QAction *>(QStringLiteral("pasteAction"))->trigger();
+            } else {
+                takeScreen(nullptr, 1500);
+                window.findChild<QAction *>(QStringLiteral("previewAction"))->trigger();
+            }
+            return;
+        }
         if (scene == u"open-question") {
             click("addButton");
             // The question stays open while the screen is taken.
