@@ -242,7 +242,7 @@ private slots:
             link, portsAt({{2, silent2.path()}, {4, sim.path()}, {30, silent30.path()}}), table);
         QList<int> greetings;
         connect(&download, &SettingsDownload::portGreeted, this,
-                [&](int port) { greetings << port; });
+                [&](const PortInfo &port) { greetings << port.number; });
         QSignalSpy finished(&download, &SettingsDownload::finished);
         download.startOnPorts(first, last);
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);

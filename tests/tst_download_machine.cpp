@@ -47,7 +47,7 @@ private slots:
         QVERIFY(finished.wait(5000));
         QCOMPARE(finished.first().first().value<Outcome>(), Outcome::NotFound);
         QCOMPARE(unanswered.count(), 1);
-        QCOMPARE(unanswered.first().first().toInt(), 1);
+        QCOMPARE(unanswered.first().first().value<PortInfo>().number, 1);
         QCOMPARE(link.written(), QByteArrayList{"HELLO"});
         QVERIFY(!link.isOpen());
     }

@@ -25,7 +25,7 @@ constexpr int GridRowHeight = 13;
 
 } // namespace
 
-MainWindow::MainWindow(PortMapping portMapping, QWidget *parent)
+MainWindow::MainWindow(PortMapping portMapping, PortListing portListing, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_ui(std::make_unique<Ui::MainWindow>()), m_steps(new StepTableModel(this)),
@@ -42,6 +42,7 @@ MainWindow::MainWindow(PortMapping portMapping, QWidget *parent)
     m_serialLink = createPlatformSerialLink(this);
     m_serialLink->setObjectName(QStringLiteral("serialLink"));
     m_download = new SettingsDownload(*m_serialLink, m_portMapping, m_steps->table(), this);
+    m_download->setPortListing(std::move(portListing));
     m_lockedDuringTransfer = {m_ui->addButton,   m_ui->updateButton, m_ui->deleteButton,
                               m_ui->clearButton, m_ui->loadButton,   m_ui->saveButton,
                               m_ui->printButton};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "portinfo.h"
 #include "portnames.h"
 #include "settingsdownload.h"
 #include "steptablemodel.h"
@@ -35,7 +36,9 @@ class MainWindow : public QWidget
 {
     Q_OBJECT
 public:
+    // The download searches the ports of portMapping, then those of portListing.
     explicit MainWindow(Klv::PortMapping portMapping = Klv::platformPortName,
+                        Klv::PortListing portListing = Klv::platformSerialPorts,
                         QWidget *parent = nullptr);
     ~MainWindow() override;
 
@@ -103,7 +106,7 @@ private:
     void updateRecoveryCopy();
 
     // The download as the window shows it.
-    void showPortPassedOver(int portNumber);
+    void showPortPassedOver(const Klv::PortInfo &port);
     void showControllerFound();
     void showTransferStarted(int total);
     void showStepsTaken(int taken);

@@ -16,9 +16,9 @@ void MainWindow::downloadClicked()
     m_download->start();
 }
 
-void MainWindow::showPortPassedOver(int portNumber)
+void MainWindow::showPortPassedOver(const PortInfo &port)
 {
-    m_ui->portStatusText->setText(DownloadTexts::portPassedOver(portNumber));
+    m_ui->portStatusText->setText(DownloadTexts::portPassedOver(port, m_download->portAfter(port)));
 }
 
 void MainWindow::showControllerFound()
@@ -75,15 +75,12 @@ void MainWindow::showDownloadEnded(SettingsDownload::Outcome outcome)
     if (outcome != SettingsDownload::Outcome::AlreadyOpen &&
         outcome != SettingsDownload::Outcome::NotFound)
         showLineState(false);
-    QString message = DownloadTexts::endMessage(outcome);
-    if (outcome == SettingsDownload::Outcome::NotFound) {
-        // The status box says no controller answered; a port the user may not open, or one
-        // another program holds, may well be why, and the user can mend that.
-        QList<DownloadTexts::UnopenedPort> ports;
-        for (const SettingsDownload::UnopenedPort &port : m_download->unopenedPorts())
-            ports << DownloadTexts::UnopenedPort{m_portMapping(port.portNumber), port.reason};
-        message = DownloadTexts::unopenedPortsMessage(ports);
-    }
+    QString message =
+        DownloadTexts::endMessage(outcome, m_download->takenCount(), m_download->stepCount());
+    // The status box says no controller answered; a port the user may not open, or one another
+    // program holds, may well be why, and the user can mend that.
+    if (outcome == SettingsDownload::Outcome::NotFound)
+        message = DownloadTexts::unopenedPortsMessage(m_download->unopenedPorts());
     if (!message.isEmpty())
         showMessage(this, message);
     m_ui->downloadButton->setEnabled(true);

@@ -54,7 +54,7 @@ QString remedyText(PortOpenError reason)
 void reportUnopened(const SettingsDownload::UnopenedPort &port, const DownloadProgress &progress)
 {
     QString message = QStringLiteral("cannot open %1: %2")
-                          .arg(progress.describePort(port.portNumber), reasonText(port.reason));
+                          .arg(progress.describePort(port.port.number), reasonText(port.reason));
     const QString remedy = remedyText(port.reason);
     if (!remedy.isEmpty())
         message += QStringLiteral("; ") + remedy;
@@ -70,7 +70,7 @@ void reportUnopenedPorts(const SettingsDownload &download, const DownloadProgres
         if (port.reason == PortOpenError::NotFound)
             continue;
         lines << QStringLiteral("  %1: %2")
-                     .arg(progress.describePort(port.portNumber), reasonText(port.reason));
+                     .arg(progress.describePort(port.port.number), reasonText(port.reason));
         const QString remedy = remedyText(port.reason);
         if (!remedy.isEmpty() && !remedies.contains(remedy))
             remedies << remedy;

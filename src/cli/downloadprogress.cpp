@@ -25,16 +25,16 @@ DownloadProgress::DownloadProgress(SettingsDownload &download, PortDescription p
     connect(&download, &SettingsDownload::finished, this, &DownloadProgress::finished);
 }
 
-void DownloadProgress::portGreeted(int portNumber)
+void DownloadProgress::portGreeted(const PortInfo &port)
 {
-    m_greetedPort = portNumber;
+    m_greetedPort = port.number;
     Console::writeErr(
-        QStringLiteral("greeting the controller on %1\n").arg(describePort(portNumber)));
+        QStringLiteral("greeting the controller on %1\n").arg(describePort(port.number)));
 }
 
-void DownloadProgress::controllerFound(int portNumber)
+void DownloadProgress::controllerFound(const PortInfo &port)
 {
-    Console::writeErr(QStringLiteral("controller found on %1\n").arg(describePort(portNumber)));
+    Console::writeErr(QStringLiteral("controller found on %1\n").arg(describePort(port.number)));
 }
 
 void DownloadProgress::transferStarted(int total)

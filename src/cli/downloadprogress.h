@@ -1,5 +1,7 @@
 #pragma once
 
+#include "portinfo.h"
+
 #include <QObject>
 #include <QString>
 
@@ -34,8 +36,8 @@ public:
     void abandoned() { finished(); }
 
 private:
-    void portGreeted(int portNumber);
-    void controllerFound(int portNumber);
+    void portGreeted(const Klv::PortInfo &port);
+    void controllerFound(const Klv::PortInfo &port);
     void transferStarted(int total);
     void stepTaken(int taken, int total);
     void finished();
