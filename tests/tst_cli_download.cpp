@@ -10,7 +10,10 @@
 #include "steptablemodel.h"
 #include "teststrings.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -55,6 +58,62 @@ QString plural(int count)
     return QString::number(count) + (count == 1 ? " step" : " steps");
 }
 
+// The log's records, each line parsed; a line that is no JSON object, or lacks a field, fails.
+QList<QJsonObject> records(const QByteArray &lines)
+{
+    QList<QJsonObject> parsed;
+    for (const QByteArray &line : lines.split('\n')) {
+        if (line.isEmpty())
+            continue;
+        QJsonParseError error;
+        const QJsonObject record = QJsonDocument::fromJson(line, &error).object();
+        if (error.error != QJsonParseError::NoError)
+            qWarning("not JSON: %s", line.constData());
+        // Written in the order people read them.
+        const QByteArray order("\"time\".*\"device\".*\"port\".*\"adapter\".*\"file\".*"
+                               "\"sha256\".*\"steps\".*\"taken\".*\"resends\".*\"outcome\".*"
+                               "\"reason\".*\"seconds\".*\"tool\"");
+        if (record.size() != 13 || !QRegularExpression(QString::fromLatin1(order))
+                                        .match(QString::fromUtf8(line))
+                                        .hasMatch())
+            qWarning("not a record: %s", line.constData());
+        else
+            parsed << record;
+    }
+    return parsed;
+}
+
+// The screen of a terminal after the bytes: lines written, rewritten after the cursor went up.
+QStringList screenOf(const QString &bytes)
+{
+    QStringList lines{QString()};
+    qsizetype row = 0;
+    static const QRegularExpression move(QStringLiteral("^\\x1b\\[(\\d*)([ABK])"));
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const QRegularExpressionMatch escape = move.match(bytes.mid(i));
+        if (escape.hasMatch()) {
+            const int count = escape.captured(1).toInt();
+            if (escape.captured(2) == u"A")
+                row -= count;
+            else if (escape.captured(2) == u"B")
+                row += count;
+            else
+                lines[row].clear();
+            while (lines.size() <= row)
+                lines << QString();
+            i += escape.capturedLength() - 1;
+        } else if (bytes[i] == u'\n') {
+            if (++row == lines.size())
+                lines << QString();
+        } else if (bytes[i] == u'\r') {
+            lines[row].clear(); // what follows a carriage return is written over what was there
+        } else {
+            lines[row] += bytes[i];
+        }
+    }
+    return lines;
+}
+
 } // namespace
 
 class TestCliDownload : public QObject
@@ -71,13 +130,14 @@ class TestCliDownload : public QObject
         return file;
     }
 
-    // The device belongs to root and the group dialout, which nobody else may open.
-    void denyToOthers(const QString &device)
+    // The device belongs to root and the group (dialout unless given), with the mode; nobody
+    // else may write to it.
+    void denyToOthers(const QString &device, const char *groupName = "dialout", uint mode = 0660)
     {
-        const group *dialout = getgrnam("dialout");
-        QVERIFY(dialout);
-        QVERIFY(chown(qPrintable(device), 0, dialout->gr_gid) == 0);
-        QVERIFY(chmod(qPrintable(device), 0660) == 0);
+        const group *owners = getgrnam(groupName);
+        QVERIFY(owners);
+        QVERIFY(chown(qPrintable(device), 0, owners->gr_gid) == 0);
+        QVERIFY(chmod(qPrintable(device), mode) == 0);
         // The program file lies in the test's folder: the other user must read it.
         QVERIFY(chmod(qPrintable(m_dir.path()), 0755) == 0);
     }
@@ -204,12 +264,15 @@ private slots:
     }
 
     // A port that cannot be opened at all, the one device named or a port number's device: why,
-    // and what to do. <pty> is a pseudo-terminal of the test's.
+    // and what to do, which for a device the user may not write depends on its group and the
+    // user's. <pty> is a pseudo-terminal of the test's.
     void cannotOpen_data()
     {
         QTest::addColumn<QStringList>("where");
-        QTest::addColumn<QString>("how"); // what stands in the way of <pty>
+        QTest::addColumn<QString>("how"); // what stands in the way of <pty>: held, or the owning
+                                          // group and mode for the user nobody
         QTest::addColumn<QString>("message");
+        const QString denied = QStringLiteral("klv90-cli: cannot open <pty>: permission denied; ");
         QTest::newRow("no such device")
             << QStringList{"--device", "/nonexistent/klv-port"} << ""
             << "klv90-cli: cannot open /nonexistent/klv-port: no such device\n";
@@ -220,10 +283,20 @@ private slots:
             << QStringList{"--device", "<pty>"} << "held"
             << "klv90-cli: cannot open <pty>: in use by another program; close the program that "
                "holds it, then try again\n";
+        const QString join = QStringLiteral(
+            "join the dialout group (sudo usermod -aG dialout $USER), then log in again\n");
         QTest::newRow("not for a user outside dialout")
-            << QStringList{"--device", "<pty>"} << "denied"
-            << "klv90-cli: cannot open <pty>: permission denied; join the dialout group (sudo "
-               "usermod -aG dialout $USER), then log in again\n";
+            << QStringList{"--device", "<pty>"} << "dialout 0660" << denied + join;
+        QTest::newRow("readable, not writable")
+            << QStringList{"--device", "<pty>"} << "dialout 0664" << denied + join;
+        QTest::newRow("root's alone")
+            << QStringList{"--device", "<pty>"} << "root 0600"
+            << denied + "the device belongs to root (group root) with mode 0600\n";
+        // nobody's account is in its own group nogroup; this login is in another.
+        QTest::newRow("in the group since this login")
+            << QStringList{"--device", "<pty>"} << "nogroup 0660 later"
+            << denied + "your account is in the group nogroup, but this login began before it "
+                        "joined: log out and in again\n";
     }
     void cannotOpen()
     {
@@ -237,15 +310,19 @@ private slots:
         if (how == u"held")
             QVERIFY(holder.open(pty.path()));
         std::optional<uint> user;
-        if (how == u"denied") {
+        std::optional<uint> loginGroup;
+        if (how != u"held" && !how.isEmpty()) {
             if (geteuid() != 0)
                 QSKIP("only root can run klv90-cli as a user outside dialout");
-            denyToOthers(pty.path());
+            const QStringList words = how.split(u' ');
+            denyToOthers(pty.path(), qPrintable(words[0]), words[1].toUInt(nullptr, 8));
             user = Nobody;
+            if (words.size() > 2)
+                loginGroup = 1; // daemon
         }
         where.replaceInStrings(QStringLiteral("<pty>"), pty.path());
-        const CliRun run =
-            runCli(QStringList{"download", programFile({StartupStep})} + where, {}, 60000, user);
+        const CliRun run = runCli(QStringList{"download", programFile({StartupStep})} + where, {},
+                                  60000, user, loginGroup);
         QVERIFY(run.ended);
         QCOMPARE(run.exitCode, 3);
         QCOMPARE(run.errText(), message.replace(QStringLiteral("<pty>"), pty.path()));
@@ -361,6 +438,196 @@ private slots:
                                  "\ndone: 3 steps downloaded\n";
         QTRY_COMPARE_WITH_TIMEOUT(QString::fromUtf8(terminal.received()), expected, Patience);
         QCOMPARE(run.err, QByteArray());
+    }
+
+    // Three controllers at once: each gets every byte, each says so on its line, and each has
+    // its record in the log, which --json writes to stdout too.
+    void threeControllers()
+    {
+        QList<std::shared_ptr<ControllerSim>> sims;
+        QStringList devices;
+        const QString log = m_dir.filePath(QStringLiteral("three.jsonl"));
+        QFile::remove(log);
+        for (int i = 0; i < 3; ++i) {
+            const QString saved = m_dir.filePath(QStringLiteral("received%1.zzr").arg(i));
+            QFile::remove(saved);
+            sims << std::make_shared<ControllerSim>(QStringList{"--save", saved});
+            devices << "--device" << sims.last()->path();
+        }
+        const QList<Step> stored = fallingSteps(5);
+        const QString file = programFile(stored);
+        const CliRun run = runCli(QStringList{"download", file, "--log", log, "--json"} + devices);
+        QVERIFY(run.ended);
+        QCOMPARE(run.exitCode, 0);
+        const QString sha256 = QString::fromLatin1(
+            QCryptographicHash::hash(readAll(file), QCryptographicHash::Sha256).toHex());
+        const QList<QJsonObject> logged = records(readAll(log));
+        QCOMPARE(logged.size(), 3);
+        QCOMPARE(records(run.out), logged);
+        QStringList logDevices;
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY(lineClosed(*sims[i]));
+            QTRY_VERIFY_WITH_TIMEOUT(
+                sims[i]->hasLine("saved " +
+                                 m_dir.filePath(QStringLiteral("received%1.zzr").arg(i))),
+                Patience);
+            QCOMPARE(readAll(m_dir.filePath(QStringLiteral("received%1.zzr").arg(i))),
+                     settingsFileBytes(loaded(stored)));
+            QVERIFY(run.errText().contains(sims[i]->path() + ": step 5 of 5 taken\n"));
+            const QJsonObject &record = logged[i];
+            logDevices << record["device"].toString();
+            QCOMPARE(record["outcome"].toString(), QStringLiteral("completed"));
+            QCOMPARE(record["steps"].toInt(), 5);
+            QCOMPARE(record["taken"].toInt(), 5);
+            QCOMPARE(record["resends"].toInt(), 0);
+            QVERIFY(record["port"].isNull());
+            QVERIFY(record["reason"].isNull());
+            QCOMPARE(record["adapter"].toObject().keys(),
+                     (QStringList{"description", "manufacturer", "pid", "serial", "vid"}));
+            QCOMPARE(record["file"].toString(), QFileInfo(file).absoluteFilePath());
+            QCOMPARE(record["sha256"].toString(), sha256);
+            QVERIFY(record["tool"].toString().startsWith("klv90-cli "));
+            QVERIFY(record["seconds"].toDouble() > 0);
+            const QDateTime time = QDateTime::fromString(record["time"].toString(), Qt::ISODate);
+            QCOMPARE(time.timeSpec(), Qt::UTC);
+            QVERIFY(qAbs(time.secsTo(QDateTime::currentDateTimeUtc())) < 60);
+        }
+        // Each device's record is written as its download ends, whichever ends first.
+        logDevices.sort();
+        QStringList simPaths{sims[0]->path(), sims[1]->path(), sims[2]->path()};
+        simPaths.sort();
+        QCOMPARE(logDevices, simPaths);
+        QVERIFY(!run.errText().contains("done:"));
+    }
+
+    // One of three controllers silent or refusing: the other two take the program, and the
+    // status is the failing one's.
+    void oneOfThreeFails_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("closing");
+        QTest::newRow("silent") << QStringList{"--silent"} << 2 << "no controller answered on it";
+        QTest::newRow("refusing") << QStringList{"--ng", "10"} << 4
+                                  << "the controller refused step 1 of 2 10 times; it keeps its "
+                                     "old program";
+    }
+    void oneOfThreeFails()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(int, exitCode);
+        QFETCH(QString, closing);
+        ControllerSim first;
+        ControllerSim failing(options);
+        ControllerSim last;
+        const CliRun run =
+            runCli({"download", programFile(fallingSteps(2)), "--device", first.path(), "--device",
+                    failing.path(), "--device", last.path()});
+        QVERIFY(run.ended);
+        QCOMPARE(run.exitCode, exitCode);
+        for (ControllerSim *sim : {&first, &last}) {
+            QVERIFY(lineClosed(*sim));
+            QCOMPARE(sim->received().size(), 4);
+            QCOMPARE(sim->received().last(), End);
+        }
+        QVERIFY(lineClosed(failing));
+        QVERIFY(!failing.received().contains(End));
+        QVERIFY2(run.errText().endsWith(first.path() + ": done: 2 steps downloaded\n" +
+                                        failing.path() + ": " + closing + "\n" + last.path() +
+                                        ": done: 2 steps downloaded\n"),
+                 qPrintable(run.errText()));
+    }
+
+    // Ctrl-C during three transfers ends all three as it ends one: nothing more is sent, no
+    // "END", and each says how far it came.
+    void interruptedDuringThreeTransfers()
+    {
+        QList<std::shared_ptr<ControllerSim>> sims;
+        QStringList arguments{"download", programFile(fallingSteps(20))};
+        for (int i = 0; i < 3; ++i) {
+            sims << std::make_shared<ControllerSim>(QStringList{"--frame-late", "200"});
+            arguments << "--device" << sims.last()->path();
+        }
+        QProcess cli;
+        cli.setProcessEnvironment(consoleEnvironment());
+        cli.start(QStringLiteral(KLV90_CLI), arguments);
+        QByteArray err;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                err += cli.readAllStandardError();
+                return std::all_of(sims.cbegin(), sims.cend(), [&](const auto &sim) {
+                    return err.contains((sim->path() + ": step 1 of 20 taken\n").toUtf8());
+                });
+            },
+            Patience));
+        QVERIFY(::kill(pid_t(cli.processId()), SIGINT) == 0);
+        QVERIFY(cli.waitForFinished(Patience));
+        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(cli.exitCode(), 130);
+        err += cli.readAllStandardError();
+        for (const auto &sim : std::as_const(sims)) {
+            QVERIFY(lineClosed(*sim));
+            QVERIFY(!sim->received().contains(End));
+            const QRegularExpression interruptedLine(
+                QRegularExpression::escape(sim->path()) +
+                QStringLiteral(": interrupted after \\d+ of 20 steps; no \"END\" was sent, so "
+                               "the controller keeps its old program\n"));
+            QVERIFY2(interruptedLine.match(QString::fromUtf8(err)).hasMatch(), err.constData());
+        }
+    }
+
+    // Two programs appending to one log at once: every line whole, one per device.
+    void twoProcessesShareOneLog()
+    {
+        const QString log = m_dir.filePath(QStringLiteral("shared.jsonl"));
+        QFile::remove(log);
+        QList<std::shared_ptr<ControllerSim>> sims;
+        QList<std::shared_ptr<QProcess>> processes;
+        QStringList devices;
+        for (int p = 0; p < 2; ++p) {
+            QStringList arguments{"download", programFile(fallingSteps(3)), "--log", log};
+            for (int i = 0; i < 3; ++i) {
+                sims << std::make_shared<ControllerSim>();
+                arguments << "--device" << sims.last()->path();
+                devices << sims.last()->path();
+            }
+            processes << std::make_shared<QProcess>();
+            processes.last()->start(QStringLiteral(KLV90_CLI), arguments);
+        }
+        for (const auto &process : std::as_const(processes)) {
+            QVERIFY(process->waitForFinished(Patience));
+            QCOMPARE(process->exitCode(), 0);
+        }
+        const QByteArray lines = readAll(log);
+        QCOMPARE(lines.count('\n'), 6);
+        QStringList logged;
+        for (const QJsonObject &record : records(lines))
+            logged << record["device"].toString();
+        logged.sort();
+        devices.sort();
+        QCOMPARE(logged, devices);
+    }
+
+    // Several devices on a terminal: one line each, redrawn in place; each ends with how it
+    // ended.
+    void boardOnTerminal()
+    {
+        TestPty terminal;
+        ControllerSim first;
+        ControllerSim second({"--ng", "10"});
+        const CliRun run = runCli({"download", programFile(fallingSteps(3)), "--device",
+                                   first.path(), "--device", second.path()},
+                                  terminal.path());
+        QVERIFY(run.ended);
+        QCOMPARE(run.exitCode, 4);
+        const QStringList expected{
+            first.path() + ": done: 3 steps downloaded",
+            second.path() + ": the controller refused step 1 of 3 10 times; it keeps its old "
+                            "program",
+            ""};
+        QTRY_COMPARE_WITH_TIMEOUT(screenOf(QString::fromUtf8(terminal.received())), expected,
+                                  Patience);
+        QVERIFY(terminal.received().contains("\x1b[2A"));
     }
 };
 
