@@ -231,40 +231,36 @@ private slots:
     }
 
     // After a search that found nothing: only the ports that are there and would not open, each
-    // remedy once, the remedy chosen by the device's group and the user's.
+    // remedy once.
     void unopenedPortsReport_data()
     {
         QTest::addColumn<QList<SettingsDownload::UnopenedPort>>("ports");
         QTest::addColumn<QStringList>("report");
-        const DeviceAccess dialout{true, "root", "dialout", 0660, false, false};
-        const QString header =
-            QStringLiteral("klv90-cli: these ports exist but could not be opened:");
-        const QString join = QStringLiteral("klv90-cli: join the dialout group (sudo usermod -aG "
-                                            "dialout $USER), then log in again");
+        const auto denied = [](int number, const char *group, bool account = false) {
+            return unopened(number, PortOpenError::PermissionDenied,
+                            {true, "root", group, 0600, account, false});
+        };
+        const QString header = "klv90-cli: these ports exist but could not be opened:";
+        const QString line = "  port %1 (/dev/ttyUSB%2): %3";
         QTest::newRow("absent ports are not named")
             << QList{unopened(1, PortOpenError::NotFound), unopened(2, PortOpenError::NotFound)}
             << QStringList{};
         QTest::newRow("two denied, one held: each remedy once")
-            << QList{unopened(1, PortOpenError::NotFound),
-                     unopened(5, PortOpenError::PermissionDenied, dialout),
-                     unopened(6, PortOpenError::PermissionDenied, dialout),
-                     unopened(7, PortOpenError::Busy)}
+            << QList{unopened(1, PortOpenError::NotFound), denied(5, "dialout"),
+                     denied(6, "dialout"), unopened(7, PortOpenError::Busy)}
             << QStringList{header,
-                           "  port 5 (/dev/ttyUSB0): permission denied",
-                           "  port 6 (/dev/ttyUSB1): permission denied",
-                           "  port 7 (/dev/ttyUSB2): in use by another program",
-                           join,
+                           line.arg(5).arg(0).arg("permission denied"),
+                           line.arg(6).arg(1).arg("permission denied"),
+                           line.arg(7).arg(2).arg("in use by another program"),
+                           "klv90-cli: join the dialout group (sudo usermod -aG dialout $USER), "
+                           "then log in again",
                            "klv90-cli: close the program that holds it, then try again"};
-        QTest::newRow("in dialout since this login")
-            << QList{unopened(5, PortOpenError::PermissionDenied,
-                              {true, "root", "dialout", 0660, true, false})}
-            << QStringList{header, "  port 5 (/dev/ttyUSB0): permission denied",
+        QTest::newRow("in dialout since this login; root's")
+            << QList{denied(5, "dialout", true), denied(6, "root")}
+            << QStringList{header, line.arg(5).arg(0).arg("permission denied"),
+                           line.arg(6).arg(1).arg("permission denied"),
                            "klv90-cli: your account is in the group dialout, but this login "
-                           "began before it joined: log out and in again"};
-        QTest::newRow("in dialout, the device root's alone")
-            << QList{unopened(5, PortOpenError::PermissionDenied,
-                              {true, "root", "root", 0600, false, false})}
-            << QStringList{header, "  port 5 (/dev/ttyUSB0): permission denied",
+                           "began before it joined: log out and in again",
                            "klv90-cli: the device belongs to root (group root) with mode 0600"};
     }
     void unopenedPortsReport()

@@ -217,40 +217,30 @@ private slots:
         QCOMPARE(DownloadTexts::portPassedOver(port30, std::nullopt), QStringLiteral("31"));
     }
 
-    // After a search that found nothing, the ports the user may not open, by what mends them,
-    // and those another program holds. The device's owner, group and mode and the user's
-    // groups decide the remedy.
+    // After a search that found nothing, the ports the user may not open, grouped by what mends
+    // them, and those another program holds; absent ones are not named.
     void unopenedPortsTexts_data()
     {
         QTest::addColumn<QList<SettingsDownload::UnopenedPort>>("ports");
         QTest::addColumn<QString>("message");
-        const auto denied = [](const char *device, const char *group, bool account, bool login) {
-            DeviceAccess access{
-                true, QStringLiteral("root"), QString::fromLatin1(group), 0660, account, login};
-            PortInfo port;
-            port.path = QString::fromLatin1(device);
-            return SettingsDownload::UnopenedPort{port, PortOpenError::PermissionDenied, access};
+        const auto port = [](const char *path, PortOpenError reason, const char *group = "",
+                             bool account = false, bool login = false) {
+            return SettingsDownload::UnopenedPort{
+                listedPort("", QString::fromLatin1(path)), reason,
+                DeviceAccess{true, "root", QString::fromLatin1(group), 0660, account, login}};
         };
-        PortInfo held;
-        held.path = QStringLiteral("/dev/ttyUSB2");
-        const SettingsDownload::UnopenedPort busy{held, PortOpenError::Busy, {}};
-        PortInfo absent;
-        absent.path = QStringLiteral("/dev/ttyS1");
-        const SettingsDownload::UnopenedPort missing{absent, PortOpenError::NotFound, {}};
-        QTest::newRow("not in dialout, two ports")
-            << QList{missing, denied("/dev/ttyUSB0", "dialout", false, false),
-                     denied("/dev/ttyUSB1", "dialout", false, false)}
-            << Texts::portsDenied("/dev/ttyUSB0, /dev/ttyUSB1");
-        QTest::newRow("in dialout since this login")
-            << QList{denied("/dev/ttyUSB0", "dialout", true, false)}
-            << Texts::portsDeniedUntilLoggedInAgain("/dev/ttyUSB0", "dialout");
-        QTest::newRow("in dialout, the device root's")
-            << QList{denied("/dev/ttyUSB0", "root", false, false)}
-            << Texts::portsDeniedByOwner("/dev/ttyUSB0", "root", "root", "0660");
-        QTest::newRow("denied and held")
-            << QList{denied("/dev/ttyUSB0", "dialout", false, false), busy}
-            << Texts::portsDenied("/dev/ttyUSB0") + "\n\n" + Texts::portsBusy("/dev/ttyUSB2");
-        QTest::newRow("only absent ports") << QList{missing} << QString();
+        QTest::newRow("two not in dialout, one held, one absent")
+            << QList{port("/dev/ttyS1", PortOpenError::NotFound),
+                     port("/dev/ttyUSB0", PortOpenError::PermissionDenied, "dialout"),
+                     port("/dev/ttyUSB1", PortOpenError::PermissionDenied, "dialout"),
+                     port("/dev/ttyUSB2", PortOpenError::Busy)}
+            << Texts::portsDenied("/dev/ttyUSB0, /dev/ttyUSB1") + "\n\n" +
+                   Texts::portsBusy("/dev/ttyUSB2");
+        QTest::newRow("in dialout since this login; root's")
+            << QList{port("/dev/ttyUSB0", PortOpenError::PermissionDenied, "dialout", true),
+                     port("/dev/ttyUSB1", PortOpenError::PermissionDenied, "root")}
+            << Texts::portsDeniedUntilLoggedInAgain("/dev/ttyUSB0", "dialout") + "\n\n" +
+                   Texts::portsDeniedByOwner("/dev/ttyUSB1", "root", "root", "0660");
     }
     void unopenedPortsTexts()
     {

@@ -74,22 +74,25 @@ QString endMessage(Outcome outcome, int stepsTaken, int stepCount)
 
 namespace {
 
-// How a user who may not open the device can come to: join dialout, only for a device of that
-// group; log in again, when the account joined the device's group after this login began;
-// else ask whoever may change the device's owner or mode. Empty when nothing is known.
+// What a user who may not open the device can do about it (remedyFor() chooses); empty when
+// nothing is known.
 QString deniedRemedy(const Klv::DeviceAccess &access)
 {
-    if (!access.isKnown)
+    switch (Klv::remedyFor(access)) {
+    case Klv::AccessRemedy::Unknown:
         return {};
-    if (access.accountInGroup && !access.loginInGroup)
+    case Klv::AccessRemedy::LogInAgain:
         return QStringLiteral(
                    "ユーザーは %1 グループに入っていますが、このログインの後で加わったため、"
                    "まだ反映されていません。ログアウトしてログインし直してください。")
             .arg(access.group);
-    if (access.group == u"dialout" && !access.accountInGroup)
+    case Klv::AccessRemedy::JoinDialout:
         return QStringLiteral("ユーザーを dialout グループに加え"
                               "（sudo usermod -aG dialout ユーザー名）、"
                               "ログインし直してください。");
+    case Klv::AccessRemedy::AskOwner:
+        break;
+    }
     return QStringLiteral("所有者 %1、グループ %2、モード %3 のデバイスです。"
                           "使えるようにするには、管理者に相談してください。")
         .arg(access.owner, access.group)

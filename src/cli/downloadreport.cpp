@@ -34,16 +34,19 @@ QString remedyText(PortOpenError reason, const DeviceAccess &access)
 {
     switch (reason) {
     case PortOpenError::PermissionDenied:
-        if (!access.isKnown)
+        switch (remedyFor(access)) {
+        case AccessRemedy::Unknown:
             return {};
-        // A new member of a group has it only in the logins that begin after it joined.
-        if (access.accountInGroup && !access.loginInGroup)
+        case AccessRemedy::LogInAgain:
             return QStringLiteral("your account is in the group %1, but this login began before "
                                   "it joined: log out and in again")
                 .arg(access.group);
-        if (access.group == u"dialout" && !access.accountInGroup)
+        case AccessRemedy::JoinDialout:
             return QStringLiteral("join the dialout group (sudo usermod -aG dialout $USER), then "
                                   "log in again");
+        case AccessRemedy::AskOwner:
+            break;
+        }
         return QStringLiteral("the device belongs to %1 (group %2) with mode %3")
             .arg(access.owner, access.group)
             .arg(access.mode, 4, 8, QChar(u'0'));

@@ -14,10 +14,7 @@ QString describePort(const Klv::PortInfo &port);
 
 // Why a port would not open: "permission denied".
 QString reasonText(Klv::PortOpenError reason);
-// What the user can do about it; empty when nothing is known. Only a device of the group
-// dialout, which the user's account is not in, asks to join it; an account in the device's group
-// whose login began before it joined is told to log in again; else the device's owner and mode
-// are named.
+// What the user can do about it (remedyFor() chooses); empty when nothing is known.
 QString remedyText(Klv::PortOpenError reason, const Klv::DeviceAccess &access);
 
 // After a search that found no controller: the ports that are there but would not open, each

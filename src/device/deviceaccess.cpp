@@ -85,4 +85,17 @@ DeviceAccess deviceAccess(const QString &)
 
 #endif
 
+AccessRemedy remedyFor(const DeviceAccess &access)
+{
+    if (!access.isKnown)
+        return AccessRemedy::Unknown;
+    // A new member of a group has it only in the logins that begin after it joined.
+    if (access.accountInGroup && !access.loginInGroup)
+        return AccessRemedy::LogInAgain;
+    // Serial devices are the group dialout's; joining it helps only with a device of that group.
+    if (access.group == u"dialout" && !access.accountInGroup)
+        return AccessRemedy::JoinDialout;
+    return AccessRemedy::AskOwner;
+}
+
 } // namespace Klv

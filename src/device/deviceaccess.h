@@ -20,4 +20,13 @@ struct DeviceAccess
 // isKnown is false when it cannot be looked at.
 DeviceAccess deviceAccess(const QString &path);
 
+// What a user who may not open a device can do about it.
+enum class AccessRemedy {
+    Unknown,     // nothing is known of the device's permissions
+    JoinDialout, // the device is the group dialout's, which the account is not in
+    LogInAgain,  // the account is in the device's group, but joined it after this login began
+    AskOwner,    // neither: the device's owner or mode keeps the user out
+};
+AccessRemedy remedyFor(const DeviceAccess &access);
+
 } // namespace Klv
