@@ -107,8 +107,8 @@ private:
         }
         if (!m_arguments.json)
             reportDevices();
-        if (m_plan.probesAll && devices.isEmpty())
-            reportNoneAnswered();
+        if (m_plan.probesAll)
+            reportProbes(devices.isEmpty());
         int status = m_interrupted ? InterruptedExitStatus : exitStatusOf(devices);
         if (!m_logError.isEmpty()) {
             Console::printError(
@@ -147,9 +147,9 @@ private:
             Console::printError(remedy);
     }
 
-    // --all and not one controller answered: say where none did, and which ports would not
-    // open.
-    void reportNoneAnswered()
+    // --all: the ports that would not open, where a controller may be all the same; with not
+    // one controller answering, first where none did.
+    void reportProbes(bool noneAnswered)
     {
         QList<PortInfo> searched;
         QList<SettingsDownload::UnopenedPort> unopened;
@@ -157,13 +157,13 @@ private:
             searched += m_batch.target(i).ports;
             unopened += m_batch.result(i).unopenedPorts;
         }
-        if (m_interrupted) {
+        if (noneAnswered && m_interrupted) {
             Console::printError(
                 QStringLiteral("interrupted while looking for the controller; nothing was sent"));
             return;
         }
-        DownloadBatch::Result none;
-        Console::printError(outcomeText(none, QString(), searched));
+        if (noneAnswered)
+            Console::printError(outcomeText(DownloadBatch::Result(), QString(), searched));
         writeLines(unopenedPortsReport(unopened));
     }
 
