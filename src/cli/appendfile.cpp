@@ -1,5 +1,6 @@
 #include "appendfile.h"
 
+#include <QDir>
 #include <QFile>
 
 #ifdef Q_OS_WIN
@@ -39,7 +40,8 @@ bool AppendFile::open(const QString &path)
 {
     // FILE_APPEND_DATA without FILE_WRITE_DATA: every write goes to the end, whoever else
     // writes there meanwhile.
-    HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), FILE_APPEND_DATA,
+    const QString native = QDir::toNativeSeparators(path);
+    HANDLE handle = CreateFileW(reinterpret_cast<const wchar_t *>(native.utf16()), FILE_APPEND_DATA,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
