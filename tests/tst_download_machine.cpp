@@ -205,7 +205,7 @@ private slots:
         fakes.links[0]->holdOpens();
         QSignalSpy ended(&batch, &DownloadBatch::deviceEnded);
         batch.start();
-        QCOMPARE(fakes.links[1]->written(), QByteArrayList{"HELLO"});
+        QTRY_COMPARE(fakes.links[1]->written(), QByteArrayList{"HELLO"});
         fakes.links[1]->reply("WELCOME");
         QTRY_COMPARE(fakes.links[1]->written().size(), 2);
         fakes.links[1]->reply("OK");
@@ -229,7 +229,9 @@ private slots:
             {{{numberedPort(1, device), numberedPort(2, device)}, false}, at(3, true)}, table,
             fakes.maker({device(1), device(2), device(3)}));
         QSignalSpy finished(&batch, &DownloadBatch::finished);
+        QSignalSpy greeted(&batch, &DownloadBatch::portGreeted);
         batch.start();
+        QVERIFY(greeted.wait());
         batch.interrupt();
         QCOMPARE(finished.count(), 1);
         QCOMPARE(batch.result(0).outcome, DownloadBatch::Outcome::Interrupted);
@@ -249,6 +251,7 @@ private slots:
                             fakes.maker({device(2), device(3)}));
         QSignalSpy finished(&batch, &DownloadBatch::finished);
         batch.start();
+        QTRY_COMPARE(fakes.links[2]->written(), QByteArrayList{"HELLO"});
         fakes.links[2]->reply("WELCOME");
         QTRY_COMPARE(fakes.links[2]->written().size(), 2);
         fakes.links[2]->reply("OK");

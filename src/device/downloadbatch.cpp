@@ -2,6 +2,8 @@
 
 #include "seriallink.h"
 
+#include <QTimer>
+
 namespace Klv {
 
 namespace {
@@ -28,8 +30,11 @@ DownloadBatch::Outcome batchOutcome(SettingsDownload::Outcome outcome)
 
 DownloadBatch::DownloadBatch(const QList<Target> &targets, const StepTable &table,
                              LinkMaker makeLink, QObject *parent)
-    : QObject(parent)
+    : QObject(parent), m_starter(new QTimer(this))
 {
+    // A timer of no interval times out once per pass of the event loop, after what is due.
+    m_starter->setInterval(0);
+    connect(m_starter, &QTimer::timeout, this, &DownloadBatch::startNext);
     for (const Target &target : targets) {
         Device device;
         device.target = target;
@@ -72,12 +77,21 @@ void DownloadBatch::start()
     if (m_clock.isValid())
         return;
     m_clock.start();
-    // A device whose ports all fail to open ends at once, inside this loop; the batch is told
-    // finished only after every download has started.
-    m_starting = true;
-    for (Device &device : m_devices)
+    m_unstarted = count();
+    // One download starts per pass of the event loop: opening a port takes a millisecond or
+    // two, and thirty at once would hold up the loop, and the downloads already under way.
+    m_starter->start();
+    finishIfAllEnded();
+}
+
+void DownloadBatch::startNext()
+{
+    const int next = count() - m_unstarted;
+    if (--m_unstarted == 0)
+        m_starter->stop();
+    Device &device = m_devices[next];
+    if (!device.hasEnded)
         device.download->startOn(device.target.ports);
-    m_starting = false;
     finishIfAllEnded();
 }
 
@@ -85,6 +99,8 @@ void DownloadBatch::interrupt()
 {
     if (!isRunning())
         return;
+    m_starter->stop();
+    m_unstarted = 0;
     for (int i = 0; i < count(); ++i) {
         if (m_devices[i].hasEnded)
             continue;
@@ -121,7 +137,9 @@ void DownloadBatch::downloadEnded(int index, std::optional<SettingsDownload::Out
 
 void DownloadBatch::finishIfAllEnded()
 {
-    if (m_starting || m_finished || !m_clock.isValid())
+    // A device whose ports all fail to open ends as it starts: the batch is told finished only
+    // once every download has started.
+    if (m_unstarted > 0 || m_finished || !m_clock.isValid())
         return;
     for (const Device &device : std::as_const(m_devices)) {
         if (!device.hasEnded)

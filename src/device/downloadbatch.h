@@ -9,6 +9,8 @@
 #include <QList>
 #include <QObject>
 
+class QTimer;
+
 #include <functional>
 #include <optional>
 
@@ -76,7 +78,7 @@ public:
     bool hasEnded(int device) const { return m_devices[device].hasEnded; }
     bool isRunning() const;
 
-    // Starts every device's download at once.
+    // Starts every device's download, one after another on the event loop.
     void start();
     // Ends every download still running as the window's Exit ends one: nothing more is sent,
     // no "END", each port closed. Those that had found their controller, and every device that
@@ -103,12 +105,14 @@ private:
         bool hasEnded = false;
     };
 
+    void startNext();
     void downloadEnded(int device, std::optional<SettingsDownload::Outcome> outcome);
     void finishIfAllEnded();
 
     QList<Device> m_devices;
+    QTimer *m_starter; // starts the next download
     QElapsedTimer m_clock;
-    bool m_starting = false;
+    int m_unstarted = 0; // downloads whose start has not come yet
     bool m_finished = false;
 };
 
