@@ -13,7 +13,7 @@ using Klv::SettingsDownload;
 namespace {
 
 // One option: how it is written, what --help says of it, and how its values are taken.
-struct OptionSpec
+struct OptionEntry
 {
     QCommandLineOption option;
     // Takes the values given (none for a switch) into the arguments; returns why they are
@@ -23,7 +23,7 @@ struct OptionSpec
 
 // One command: its name and files, the options it takes, what --help says of it and what runs
 // it. A new command is one more entry here and its run function in commands.h.
-struct CommandSpec
+struct CommandEntry
 {
     CliCommand command;
     QString name;
@@ -43,9 +43,9 @@ QString valueNeeded(const QString &name)
     return QStringLiteral("--%1 needs a value").arg(name);
 }
 
-const QList<OptionSpec> &optionTable()
+const QList<OptionEntry> &optionTable()
 {
-    static const QList<OptionSpec> options{
+    static const QList<OptionEntry> options{
         {QCommandLineOption(QStringLiteral("port"),
                             QStringLiteral("download through port number N (1 to 30); may be "
                                            "given\nagain, and with --device"),
@@ -124,11 +124,11 @@ const QList<OptionSpec> &optionTable()
     return options;
 }
 
-const OptionSpec *optionNamed(const QString &name)
+const OptionEntry *optionNamed(const QString &name)
 {
-    for (const OptionSpec &spec : optionTable()) {
-        if (spec.option.names().contains(name))
-            return &spec;
+    for (const OptionEntry &entry : optionTable()) {
+        if (entry.option.names().contains(name))
+            return &entry;
     }
     return nullptr;
 }
@@ -145,9 +145,9 @@ QString downloadCheck(const CliArguments &arguments)
     return {};
 }
 
-const QList<CommandSpec> &commandTable()
+const QList<CommandEntry> &commandTable()
 {
-    static const QList<CommandSpec> commands{
+    static const QList<CommandEntry> commands{
         {CliCommand::Show,
          QStringLiteral("show"),
          QStringLiteral("FILE [--csv]"),
@@ -201,11 +201,11 @@ const QList<CommandSpec> &commandTable()
     return commands;
 }
 
-const CommandSpec *commandNamed(const QString &name)
+const CommandEntry *commandNamed(const QString &name)
 {
-    for (const CommandSpec &spec : commandTable()) {
-        if (spec.name == name)
-            return &spec;
+    for (const CommandEntry &entry : commandTable()) {
+        if (entry.name == name)
+            return &entry;
     }
     return nullptr;
 }
@@ -231,7 +231,7 @@ QStringList optionArea(const QStringList &arguments)
 
 // Why Qt's parser refused the arguments, in this program's words: the argument at fault is
 // named as it was written.
-QString parserRefusal(const QCommandLineParser &parser, const CommandSpec &command,
+QString parserRefusal(const QCommandLineParser &parser, const CommandEntry &command,
                       const QStringList &arguments)
 {
     const QStringList options = optionArea(arguments);
@@ -245,9 +245,9 @@ QString parserRefusal(const QCommandLineParser &parser, const CommandSpec &comma
     }
     // A switch given a value ("--csv=1") is no option of the command either.
     for (const QString &argument : options) {
-        const OptionSpec *spec = optionNamed(optionNameOf(argument));
-        if (isOption(argument) && argument.contains(u'=') && spec &&
-            spec->option.valueName().isEmpty())
+        const OptionEntry *entry = optionNamed(optionNameOf(argument));
+        if (isOption(argument) && argument.contains(u'=') && entry &&
+            entry->option.valueName().isEmpty())
             return unknownOption(argument);
     }
     // The only other refusal: an option that takes a value, last, without one.
@@ -275,7 +275,7 @@ CliArguments parseCliArguments(const QStringList &arguments)
         return result;
     }
     const QString &first = arguments.first();
-    const CommandSpec *command = commandNamed(first);
+    const CommandEntry *command = commandNamed(first);
     if (!command) {
         result.error = isOption(first) ? QStringLiteral("unknown option '%1'").arg(first)
                                        : QStringLiteral("unknown command '%1'").arg(first);
@@ -286,7 +286,7 @@ CliArguments parseCliArguments(const QStringList &arguments)
     QCommandLineParser parser;
     // "-o" is the one short option; "-frob" is one unknown option, not four.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    QList<const OptionSpec *> taken;
+    QList<const OptionEntry *> taken;
     for (const QString &name : command->options) {
         taken << optionNamed(name);
         parser.addOption(taken.last()->option);
@@ -301,7 +301,7 @@ CliArguments parseCliArguments(const QStringList &arguments)
         result.error = QStringLiteral("unexpected argument '%1'").arg(files[command->fileCount]);
         return result;
     }
-    for (const OptionSpec *option : std::as_const(taken)) {
+    for (const OptionEntry *option : std::as_const(taken)) {
         if (parser.isSet(option->option))
             result.error = option->take(parser.values(option->option), result);
         if (!result.error.isEmpty())
@@ -322,7 +322,7 @@ QString cliUsage()
     // Two columns: what is written, and what it does, lined up as in most tools' help.
     constexpr qsizetype Indent = 2;
     constexpr qsizetype TextColumn = 26;
-    const auto entry = [&](const QString &what, const QString &text) {
+    const auto helpLines = [&](const QString &what, const QString &text) {
         QString lines = QString(Indent, u' ') + what;
         // What does not leave a column before the text stands on a line of its own.
         if (lines.size() + 1 >= TextColumn)
@@ -335,17 +335,17 @@ QString cliUsage()
                                    "Works with KLV-90 settings files (.zzr) without a window.\n"
                                    "\n"
                                    "Commands:\n");
-    for (const CommandSpec &command : commandTable())
-        usage += entry(command.name + u' ' + command.synopsis, command.summary);
+    for (const CommandEntry &command : commandTable())
+        usage += helpLines(command.name + u' ' + command.synopsis, command.summary);
     usage += QStringLiteral("\nOptions:\n");
-    for (const OptionSpec &spec : optionTable()) {
+    for (const OptionEntry &entry : optionTable()) {
         QStringList names;
-        for (const QString &name : spec.option.names())
+        for (const QString &name : entry.option.names())
             names << (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
         QString what = names.join(QStringLiteral(", "));
-        if (!spec.option.valueName().isEmpty())
-            what += u' ' + spec.option.valueName();
-        usage += entry(what, spec.option.description());
+        if (!entry.option.valueName().isEmpty())
+            what += u' ' + entry.option.valueName();
+        usage += helpLines(what, entry.option.description());
     }
     return usage +
            QStringLiteral(
@@ -360,7 +360,7 @@ QString cliUsage()
 
 int runCliCommand(const CliArguments &arguments)
 {
-    for (const CommandSpec &command : commandTable()) {
+    for (const CommandEntry &command : commandTable()) {
         if (command.command == arguments.command)
             return command.run(arguments);
     }
@@ -369,6 +369,6 @@ int runCliCommand(const CliArguments &arguments)
 
 bool cliCommandNeedsFonts(const QString &name)
 {
-    const CommandSpec *command = commandNamed(name);
+    const CommandEntry *command = commandNamed(name);
     return command && command->needsFonts;
 }
