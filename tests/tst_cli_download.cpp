@@ -445,7 +445,7 @@ private slots:
         QCOMPARE(run.exitCode, exitCode);
         for (ControllerSim *sim : {&first, &last}) {
             QVERIFY(lineClosed(*sim));
-            QCOMPARE(sim->received().size(), 4);
+            QVERIFY2(sim->received().size() == 4, qPrintable(run.errText()));
             QCOMPARE(sim->received().last(), End);
         }
         QVERIFY(lineClosed(failing));
@@ -567,9 +567,6 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(terminal.received().contains(firstEnd) &&
                                      terminal.received().contains(secondEnd),
                                  Patience);
-        QVERIFY(terminal.received().startsWith((first.path() + ": greeting the controller\n" +
-                                                second.path() + ": greeting the controller\n")
-                                                   .toUtf8()));
     }
 };
 
