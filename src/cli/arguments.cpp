@@ -311,6 +311,7 @@ CliArguments parseCliArguments(const QStringList &arguments)
         result.error = QStringLiteral("%1 needs %2").arg(command->name, command->filesNeeded);
         return result;
     }
+    result.files = files;
     result.file = files.value(0);
     if (command->check)
         result.error = command->check(result);

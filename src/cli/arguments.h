@@ -10,7 +10,8 @@ enum class CliCommand { Help, Version, Show, Check, Download, Print, Ports };
 struct CliArguments
 {
     CliCommand command = CliCommand::Help;
-    QString file;          // the settings file
+    QString file;          // the settings file: the first of files
+    QStringList files;     // the command's files, as many as it takes, in order
     bool csv = false;      // show: one CSV row per step instead of the parameter list
     bool json = false;     // ports, download: JSON on stdout
     QString output;        // print: the PDF file to write
