@@ -1,6 +1,7 @@
 #include "benches.h"
 
 #include "controllersim.h"
+#include "downloadbatch.h"
 #include "protocol.h"
 #include "qtseriallink.h"
 #include "settingsdownload.h"
@@ -93,6 +94,77 @@ Run download(const StepTable &table, const PortMapping &ports)
     return run;
 }
 
+// One batch of controllers at once, as klv90-cli runs it.
+struct BatchRun
+{
+    bool completed = true;
+    double wallMs = 0;
+    double cpuMs = 0;
+    double longestStallMs = 0;
+};
+
+BatchRun downloadToAll(const StepTable &table,
+                       const std::vector<std::unique_ptr<ControllerSim>> &sims)
+{
+    QList<DownloadBatch::Target> targets;
+    for (const auto &sim : sims)
+        targets << DownloadBatch::Target{{portAt(sim->path())}, false};
+    DownloadBatch batch(targets, table, [](QObject *parent) { return new QtSerialLink(parent); });
+    BatchRun run;
+    QEventLoop loop;
+    QObject::connect(&batch, &DownloadBatch::finished, [&] { loop.quit(); });
+    QTimer heartbeat;
+    heartbeat.setTimerType(Qt::PreciseTimer);
+    QElapsedTimer sinceBeat;
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] {
+        run.longestStallMs = std::max(run.longestStallMs, sinceBeat.nsecsElapsed() / 1e6);
+        sinceBeat.start();
+    });
+    QElapsedTimer clock;
+    const double cpuAtStart = cpuSeconds();
+    clock.start();
+    sinceBeat.start();
+    heartbeat.start(5);
+    QTimer::singleShot(0, &batch, &DownloadBatch::start);
+    loop.exec();
+    heartbeat.stop();
+    run.wallMs = clock.nsecsElapsed() / 1e6;
+    run.cpuMs = (cpuSeconds() - cpuAtStart) * 1e3;
+    for (int i = 0; i < batch.count(); ++i)
+        run.completed =
+            run.completed && batch.result(i).outcome == DownloadBatch::Outcome::Completed;
+    return run;
+}
+
+void benchManyControllers(const StepTable &table)
+{
+    double oneMs = 0;
+    for (int count : {1, 4, 8}) {
+        std::vector<std::unique_ptr<ControllerSim>> sims;
+        for (int i = 0; i < count; ++i)
+            sims.push_back(std::make_unique<ControllerSim>(
+                QStringList{"--baud", QString::number(Protocol::BaudRate)}));
+        std::vector<double> wall, cpu, stall;
+        for (int run = 0; run < 3; ++run) {
+            const BatchRun r = downloadToAll(table, sims);
+            if (!r.completed) {
+                std::printf("%d controllers at once at 9600 baud: failed\n", count);
+                return;
+            }
+            wall.push_back(r.wallMs);
+            cpu.push_back(r.cpuMs / count);
+            stall.push_back(r.longestStallMs);
+        }
+        if (count == 1)
+            oneMs = median(wall);
+        std::printf("%d controller%s at once, 128 steps at 9600 baud: %.0f ms, %.3fx the time of "
+                    "one (target <= 1.05x for 8); %.1f ms CPU per controller; longest event-loop "
+                    "stall %.1f ms (target < 20 ms with 8) (median of 3; stall worst of 3)\n",
+                    count, count == 1 ? "" : "s", median(wall), median(wall) / oneMs, median(cpu),
+                    *std::max_element(stall.begin(), stall.end()));
+    }
+}
+
 QString loadAverage()
 {
     QFile file(QStringLiteral("/proc/loadavg"));
@@ -148,6 +220,8 @@ void benchDownload()
                     "(worst of 3; target < 20 ms)\n",
                     *std::max_element(stall.begin(), stall.end()));
     }
+
+    benchManyControllers(table);
 
     {
         // Four ports that open and stay silent, the rest absent: 2 s of waiting.

@@ -1,18 +1,28 @@
 // klv90-cli on real settings files: its arguments, show, check and print, each run as the real
 // program; the PDF it prints is read back with pdftotext.
+#include "arguments.h"
 #include "clirunner.h"
+#include "downloadplan.h"
+#include "downloadreport.h"
 #include "parameterlist.h"
+#include "ports.h"
 #include "settingsfiletesting.h"
 #include "steptablemodel.h"
 #include "teststrings.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QRegularExpression>
+#include <QSerialPortInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace Klv;
+
+Q_DECLARE_METATYPE(Klv::SettingsDownload::UnopenedPort)
 
 namespace {
 
@@ -47,6 +57,27 @@ StepTable loaded(const QList<Step> &steps)
     StepTableModel model;
     model.load(steps);
     return model.table();
+}
+
+PortInfo adapterPort()
+{
+    PortInfo port;
+    port.number = 5;
+    port.name = QStringLiteral("ttyUSB0");
+    port.path = QStringLiteral("/dev/ttyUSB0");
+    port.description = QStringLiteral("FT232R USB UART");
+    port.manufacturer = QStringLiteral("FTDI");
+    port.vendorId = 0x0403;
+    port.productId = 0x6001;
+    port.serialNumber = QStringLiteral("A12345");
+    port.byIdPath = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A12345-if00-port0");
+    return port;
+}
+
+SettingsDownload::UnopenedPort unopened(int number, PortOpenError reason,
+                                        const DeviceAccess &access = {})
+{
+    return {numberedPort(number, platformPortName), reason, access};
 }
 
 QStringList simplifiedLines(const QString &text)
@@ -134,8 +165,11 @@ private slots:
                                  << QStringLiteral("klv90-cli: no-such.zzr: cannot be read\n");
         refused("port not a number", {"download", "--port", "COM3", "x.zzr"},
                 "--port takes a port number from 1 to 30, not 'COM3'");
-        refused("port and device", {"download", "x.zzr", "--port", "5", "--device", "/dev/ttyS0"},
-                "give --port or --device, not both");
+        refused("device without a value", {"download", "x.zzr", "--device="},
+                "--device needs a value");
+        refused("all and a device", {"download", "x.zzr", "--all", "--device", "/dev/ttyS0"},
+                "--all tries every port: give it without --port or --device");
+        refused("ports and a file", {"ports", "x.zzr"}, "unexpected argument 'x.zzr'");
     }
     void arguments()
     {
@@ -148,6 +182,192 @@ private slots:
         QCOMPARE(run.exitCode, exitCode);
         QVERIFY2(QString::fromUtf8(run.out).startsWith(out), run.out.constData());
         QCOMPARE(run.errText(), err);
+    }
+
+    // ports on this machine: what Qt Serial Port lists, one line each, and the same as JSON.
+    void portsOfThisMachine()
+    {
+        const QList<QSerialPortInfo> listed = QSerialPortInfo::availablePorts();
+        const CliRun text = runCli({"ports"});
+        QVERIFY(text.ended);
+        QCOMPARE(text.exitCode, 0);
+        const CliRun json = runCli({"ports", "--json"});
+        QCOMPARE(json.exitCode, 0);
+        QJsonParseError error;
+        const QJsonArray ports = QJsonDocument::fromJson(json.out, &error).array();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(ports.size(), listed.size());
+        QCOMPARE(text.out.count('\n'), listed.size());
+        for (qsizetype i = 0; i < listed.size(); ++i) {
+            const QJsonObject port = ports[i].toObject();
+            QCOMPARE(port.keys(), (QStringList{"byId", "description", "manufacturer", "name",
+                                               "path", "pid", "port", "serial", "vid"}));
+            QCOMPARE(port["path"].toString(), listed[i].systemLocation());
+            QVERIFY(text.out.split('\n')[i].contains(listed[i].systemLocation().toUtf8()));
+        }
+    }
+
+    // What ports says of each port, on a line and as JSON: null where nothing is known.
+    void portsWords()
+    {
+        PortInfo bare;
+        bare.name = QStringLiteral("ttyS4");
+        bare.path = QStringLiteral("/dev/ttyS4");
+        const QList<PortInfo> ports{adapterPort(), bare};
+        QCOMPARE(QString::fromUtf8(portsText(ports)),
+                 " 5  /dev/ttyUSB0  FT232R USB UART, FTDI, USB 0403:6001, serial A12345, "
+                 "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A12345-if00-port0\n"
+                 " -  /dev/ttyS4\n");
+        QCOMPARE(
+            QString::fromUtf8(portsJson(ports)),
+            "[\n  {\"port\":5,\"name\":\"ttyUSB0\",\"path\":\"/dev/ttyUSB0\","
+            "\"description\":\"FT232R USB UART\",\"manufacturer\":\"FTDI\",\"vid\":\"0403\","
+            "\"pid\":\"6001\",\"serial\":\"A12345\",\"byId\":\"/dev/serial/by-id/"
+            "usb-FTDI_FT232R_USB_UART_A12345-if00-port0\"},\n"
+            "  {\"port\":null,\"name\":\"ttyS4\",\"path\":\"/dev/ttyS4\",\"description\":null,"
+            "\"manufacturer\":null,\"vid\":null,\"pid\":null,\"serial\":null,\"byId\":null}\n]\n");
+        QCOMPARE(portsJson({}), QByteArray("[]\n"));
+    }
+
+    // After a search that found nothing: only the ports that are there and would not open, each
+    // remedy once.
+    void unopenedPortsReport_data()
+    {
+        QTest::addColumn<QList<SettingsDownload::UnopenedPort>>("ports");
+        QTest::addColumn<QStringList>("report");
+        const auto denied = [](int number, const char *group, bool account = false) {
+            return unopened(number, PortOpenError::PermissionDenied,
+                            {true, "root", group, 0600, account, false});
+        };
+        const QString header = "klv90-cli: these ports exist but could not be opened:";
+        const QString line = "  port %1 (/dev/ttyUSB%2): %3";
+        QTest::newRow("absent ports are not named")
+            << QList{unopened(1, PortOpenError::NotFound), unopened(2, PortOpenError::NotFound)}
+            << QStringList{};
+        QTest::newRow("two denied, one held: each remedy once")
+            << QList{unopened(1, PortOpenError::NotFound), denied(5, "dialout"),
+                     denied(6, "dialout"), unopened(7, PortOpenError::Busy)}
+            << QStringList{header,
+                           line.arg(5).arg(0).arg("permission denied"),
+                           line.arg(6).arg(1).arg("permission denied"),
+                           line.arg(7).arg(2).arg("in use by another program"),
+                           "klv90-cli: join the dialout group (sudo usermod -aG dialout $USER), "
+                           "then log in again",
+                           "klv90-cli: close the program that holds it, then try again"};
+        QTest::newRow("in dialout since this login; root's")
+            << QList{denied(5, "dialout", true), denied(6, "root")}
+            << QStringList{header, line.arg(5).arg(0).arg("permission denied"),
+                           line.arg(6).arg(1).arg("permission denied"),
+                           "klv90-cli: your account is in the group dialout, but this login "
+                           "began before it joined: log out and in again",
+                           "klv90-cli: the device belongs to root (group root) with mode 0600"};
+    }
+    void unopenedPortsReport()
+    {
+        QFETCH(QList<SettingsDownload::UnopenedPort>, ports);
+        QTEST(::unopenedPortsReport(ports), "report");
+    }
+
+    // The exit status of several devices: the highest of theirs, 130 when interrupted.
+    void exitStatusOfDevices_data()
+    {
+        using Outcome = DownloadBatch::Outcome;
+        QTest::addColumn<QList<Outcome>>("outcomes");
+        QTest::addColumn<int>("status");
+        QTest::newRow("all completed") << QList{Outcome::Completed, Outcome::Completed} << 0;
+        QTest::newRow("one silent") << QList{Outcome::Completed, Outcome::NotFound} << 2;
+        QTest::newRow("unavailable") << QList{Outcome::Unavailable, Outcome::NotFound} << 3;
+        QTest::newRow("refused and no reply") << QList{Outcome::Refused, Outcome::NoReply} << 4;
+        QTest::newRow("interrupted") << QList{Outcome::Refused, Outcome::Interrupted} << 130;
+        QTest::newRow("no device") << QList<Outcome>{} << 2;
+    }
+    void exitStatusOfDevices()
+    {
+        QFETCH(QList<DownloadBatch::Outcome>, outcomes);
+        QList<DownloadBatch::Result> devices;
+        for (DownloadBatch::Outcome outcome : outcomes) {
+            devices << DownloadBatch::Result();
+            devices.last().outcome = outcome;
+        }
+        QTEST(exitStatusOf(devices), "status");
+    }
+
+    // The devices a download goes to: an adapter by its serial number, each device once.
+    void devicesOfADownload_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("paths"); // <error> then the message when refused
+        QTest::addColumn<QStringList>("labels");
+        QTest::newRow("by serial number")
+            << QStringList{"--device", "serial:A12345"} << QStringList{"/dev/ttyUSB0"}
+            << QStringList{"serial:A12345 (/dev/ttyUSB0)"};
+        QTest::newRow("a serial number not plugged in")
+            << QStringList{"--device", "serial:B999", "--port", "5"}
+            << QStringList{"/dev/ttyUSB0", "serial:B999"}
+            << QStringList{"port 5 (/dev/ttyUSB0)", "serial:B999"};
+        QTest::newRow("one device named three ways")
+            << QStringList{"--port",        "5",      "--device", "/dev/ttyUSB0", "--device",
+                           "serial:A12345", "--port", "5"}
+            << QStringList{"/dev/ttyUSB0"} << QStringList{"port 5 (/dev/ttyUSB0)"};
+        QTest::newRow("a serial number two adapters have")
+            << QStringList{"--device", "serial:CH340"}
+            << QStringList{"<error>", "serial:CH340 names 2 adapters (/dev/ttyUSB1, "
+                                      "/dev/ttyUSB2): give their devices instead"}
+            << QStringList{};
+    }
+    void devicesOfADownload()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QStringList, paths);
+        QFETCH(QStringList, labels);
+        QList<PortInfo> listed{adapterPort()};
+        for (int n : {1, 2}) {
+            PortInfo cheap = numberedPort(5 + n, platformPortName);
+            cheap.serialNumber = QStringLiteral("CH340");
+            listed << cheap;
+        }
+        const CliArguments parsed = parseCliArguments(QStringList{"download", "x.zzr"} + arguments);
+        QCOMPARE(parsed.error, QString());
+        const DownloadPlan plan = planDownload(parsed, platformPortName, [&] { return listed; });
+        if (paths.first() == u"<error>") {
+            QCOMPARE(plan.error, paths.last());
+            return;
+        }
+        QStringList planned;
+        for (const DownloadBatch::Target &target : plan.targets)
+            planned << target.ports.first().path;
+        QCOMPARE(planned, paths);
+        QCOMPARE(plan.labels, labels);
+        QCOMPARE(plan.targets.first().ports.first().description.isEmpty(),
+                 paths.first() != u"/dev/ttyUSB0");
+    }
+
+    // Output that cannot be written ends with a message and status 1; a reader that has closed
+    // its pipe ends the program quietly, as other tools end.
+    void outputNotWritten()
+    {
+        const QString file = programFile(QStringLiteral("out.zzr"), fallingSteps(128));
+        QProcess full;
+        full.setStandardOutputFile(QStringLiteral("/dev/full"));
+        full.start(QStringLiteral(KLV90_CLI), {"show", file});
+        QVERIFY(full.waitForFinished(60000));
+        QCOMPARE(full.exitCode(), 1);
+        QCOMPARE(QString::fromUtf8(full.readAllStandardError()),
+                 "klv90-cli: cannot write the output: No space left on device\n");
+
+        QProcess closed;
+        closed.setChildProcessModifier([] {
+            // stdout a pipe whose reader has gone before the first byte.
+            int ends[2];
+            if (::pipe(ends) != 0 || ::dup2(ends[1], STDOUT_FILENO) < 0)
+                _exit(99);
+            ::close(ends[0]);
+            ::close(ends[1]);
+        });
+        closed.start(QStringLiteral(KLV90_CLI), {"show", file});
+        QVERIFY(closed.waitForFinished(60000));
+        QCOMPARE(closed.readAllStandardError(), QByteArray());
+        QCOMPARE(closed.exitStatus(), QProcess::CrashExit);
     }
 
     // check's verdicts, the window's Load rules told apart.

@@ -10,7 +10,10 @@
 #include "steptablemodel.h"
 #include "teststrings.h"
 
+#include <QCryptographicHash>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -55,6 +58,26 @@ QString plural(int count)
     return QString::number(count) + (count == 1 ? " step" : " steps");
 }
 
+// The log's records, each line one whole JSON object of its thirteen members, in their order.
+QList<QJsonObject> records(const QByteArray &lines)
+{
+    const QList<QByteArray> members{"time",   "device",  "port",  "adapter", "file",
+                                    "sha256", "steps",   "taken", "resends", "outcome",
+                                    "reason", "seconds", "tool"};
+    QList<QJsonObject> parsed;
+    for (const QByteArray &line : lines.trimmed().split('\n')) {
+        qsizetype at = 0;
+        for (const QByteArray &member : members)
+            at = at < 0 ? at : line.indexOf('"' + member + "\":", at);
+        const QJsonObject record = QJsonDocument::fromJson(line).object();
+        if (at < 0 || record.size() != members.size())
+            qWarning("not a record: %s", line.constData());
+        else
+            parsed << record;
+    }
+    return parsed;
+}
+
 } // namespace
 
 class TestCliDownload : public QObject
@@ -71,13 +94,14 @@ class TestCliDownload : public QObject
         return file;
     }
 
-    // The device belongs to root and the group dialout, which nobody else may open.
-    void denyToOthers(const QString &device)
+    // The device belongs to root and the group (dialout unless given), with the mode; nobody
+    // else may write to it.
+    void denyToOthers(const QString &device, const char *groupName = "dialout", uint mode = 0660)
     {
-        const group *dialout = getgrnam("dialout");
-        QVERIFY(dialout);
-        QVERIFY(chown(qPrintable(device), 0, dialout->gr_gid) == 0);
-        QVERIFY(chmod(qPrintable(device), 0660) == 0);
+        const group *owners = getgrnam(groupName);
+        QVERIFY(owners);
+        QVERIFY(chown(qPrintable(device), 0, owners->gr_gid) == 0);
+        QVERIFY(chmod(qPrintable(device), mode) == 0);
         // The program file lies in the test's folder: the other user must read it.
         QVERIFY(chmod(qPrintable(m_dir.path()), 0755) == 0);
     }
@@ -204,12 +228,15 @@ private slots:
     }
 
     // A port that cannot be opened at all, the one device named or a port number's device: why,
-    // and what to do. <pty> is a pseudo-terminal of the test's.
+    // and what to do, which for a device the user may not write depends on its group and the
+    // user's. <pty> is a pseudo-terminal of the test's.
     void cannotOpen_data()
     {
         QTest::addColumn<QStringList>("where");
-        QTest::addColumn<QString>("how"); // what stands in the way of <pty>
+        QTest::addColumn<QString>("how"); // what stands in the way of <pty>: held, or the owning
+                                          // group and mode for the user nobody
         QTest::addColumn<QString>("message");
+        const QString denied = QStringLiteral("klv90-cli: cannot open <pty>: permission denied; ");
         QTest::newRow("no such device")
             << QStringList{"--device", "/nonexistent/klv-port"} << ""
             << "klv90-cli: cannot open /nonexistent/klv-port: no such device\n";
@@ -220,10 +247,20 @@ private slots:
             << QStringList{"--device", "<pty>"} << "held"
             << "klv90-cli: cannot open <pty>: in use by another program; close the program that "
                "holds it, then try again\n";
+        const QString join = QStringLiteral(
+            "join the dialout group (sudo usermod -aG dialout $USER), then log in again\n");
         QTest::newRow("not for a user outside dialout")
-            << QStringList{"--device", "<pty>"} << "denied"
-            << "klv90-cli: cannot open <pty>: permission denied; join the dialout group (sudo "
-               "usermod -aG dialout $USER), then log in again\n";
+            << QStringList{"--device", "<pty>"} << "dialout 0660" << denied + join;
+        QTest::newRow("readable, not writable")
+            << QStringList{"--device", "<pty>"} << "dialout 0664" << denied + join;
+        QTest::newRow("root's alone")
+            << QStringList{"--device", "<pty>"} << "root 0600"
+            << denied + "the device belongs to root (group root) with mode 0600\n";
+        // nobody's account is in its own group nogroup; this login is in another.
+        QTest::newRow("in the group since this login")
+            << QStringList{"--device", "<pty>"} << "nogroup 0660 later"
+            << denied + "your account is in the group nogroup, but this login began before it "
+                        "joined: log out and in again\n";
     }
     void cannotOpen()
     {
@@ -237,15 +274,19 @@ private slots:
         if (how == u"held")
             QVERIFY(holder.open(pty.path()));
         std::optional<uint> user;
-        if (how == u"denied") {
+        std::optional<uint> loginGroup;
+        if (how != u"held" && !how.isEmpty()) {
             if (geteuid() != 0)
                 QSKIP("only root can run klv90-cli as a user outside dialout");
-            denyToOthers(pty.path());
+            const QStringList words = how.split(u' ');
+            denyToOthers(pty.path(), qPrintable(words[0]), words[1].toUInt(nullptr, 8));
             user = Nobody;
+            if (words.size() > 2)
+                loginGroup = 1; // daemon
         }
         where.replaceInStrings(QStringLiteral("<pty>"), pty.path());
-        const CliRun run =
-            runCli(QStringList{"download", programFile({StartupStep})} + where, {}, 60000, user);
+        const CliRun run = runCli(QStringList{"download", programFile({StartupStep})} + where, {},
+                                  60000, user, loginGroup);
         QVERIFY(run.ended);
         QCOMPARE(run.exitCode, 3);
         QCOMPARE(run.errText(), message.replace(QStringLiteral("<pty>"), pty.path()));
@@ -361,6 +402,171 @@ private slots:
                                  "\ndone: 3 steps downloaded\n";
         QTRY_COMPARE_WITH_TIMEOUT(QString::fromUtf8(terminal.received()), expected, Patience);
         QCOMPARE(run.err, QByteArray());
+    }
+
+    // A log that cannot be opened stops the download before anything is sent.
+    void unusableLogStopsFirst()
+    {
+        ControllerSim sim;
+        const CliRun run = runCli({"download", programFile({StartupStep}), "--device", sim.path(),
+                                   "--log", m_dir.filePath(QStringLiteral("gone/log.jsonl"))});
+        QVERIFY(run.ended);
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.errText(), "klv90-cli: cannot open the log " +
+                                    m_dir.filePath(QStringLiteral("gone/log.jsonl")) +
+                                    ": No such file or directory\n");
+        QCOMPARE(sim.received(), QStringList{});
+    }
+
+    // One of three controllers silent or refusing: the other two take the program, and the
+    // status is the failing one's.
+    void oneOfThreeFails_data()
+    {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("closing");
+        QTest::newRow("silent") << QStringList{"--silent"} << 2 << "no controller answered on it";
+        QTest::newRow("refusing") << QStringList{"--ng", "10"} << 4
+                                  << "the controller refused step 1 of 2 10 times; it keeps its "
+                                     "old program";
+    }
+    void oneOfThreeFails()
+    {
+        QFETCH(QStringList, options);
+        QFETCH(int, exitCode);
+        QFETCH(QString, closing);
+        ControllerSim first;
+        ControllerSim failing(options);
+        ControllerSim last;
+        const CliRun run =
+            runCli({"download", programFile(fallingSteps(2)), "--device", first.path(), "--device",
+                    failing.path(), "--device", last.path()});
+        QVERIFY(run.ended);
+        QCOMPARE(run.exitCode, exitCode);
+        for (ControllerSim *sim : {&first, &last}) {
+            QVERIFY(lineClosed(*sim));
+            QVERIFY2(sim->received().size() == 4, qPrintable(run.errText()));
+            QCOMPARE(sim->received().last(), End);
+        }
+        QVERIFY(lineClosed(failing));
+        QVERIFY(!failing.received().contains(End));
+        QVERIFY2(run.errText().endsWith(first.path() + ": done: 2 steps downloaded\n" +
+                                        failing.path() + ": " + closing + "\n" + last.path() +
+                                        ": done: 2 steps downloaded\n"),
+                 qPrintable(run.errText()));
+    }
+
+    // Ctrl-C during three transfers ends all three as it ends one: nothing more is sent, no
+    // "END", and each says how far it came.
+    void interruptedDuringThreeTransfers()
+    {
+        QList<std::shared_ptr<ControllerSim>> sims;
+        QStringList arguments{"download", programFile(fallingSteps(20))};
+        for (int i = 0; i < 3; ++i) {
+            sims << std::make_shared<ControllerSim>(QStringList{"--frame-late", "200"});
+            arguments << "--device" << sims.last()->path();
+        }
+        QProcess cli;
+        cli.setProcessEnvironment(consoleEnvironment());
+        cli.start(QStringLiteral(KLV90_CLI), arguments);
+        QByteArray err;
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                err += cli.readAllStandardError();
+                return std::all_of(sims.cbegin(), sims.cend(), [&](const auto &sim) {
+                    return err.contains((sim->path() + ": step 1 of 20 taken\n").toUtf8());
+                });
+            },
+            Patience));
+        QVERIFY(::kill(pid_t(cli.processId()), SIGINT) == 0);
+        QVERIFY(cli.waitForFinished(Patience));
+        QCOMPARE(cli.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(cli.exitCode(), 130);
+        err += cli.readAllStandardError();
+        for (const auto &sim : std::as_const(sims)) {
+            QVERIFY(lineClosed(*sim));
+            QVERIFY(!sim->received().contains(End));
+            const QRegularExpression interruptedLine(
+                QRegularExpression::escape(sim->path()) +
+                QStringLiteral(": interrupted after \\d+ of 20 steps; no \"END\" was sent, so "
+                               "the controller keeps its old program\n"));
+            QVERIFY2(interruptedLine.match(QString::fromUtf8(err)).hasMatch(), err.constData());
+        }
+    }
+
+    // Two programs, three controllers each, appending to one log at once: every controller gets
+    // every byte, every line is whole, one per device; --json writes the same to stdout.
+    void twoProgramsShareOneLog()
+    {
+        const QString log = m_dir.filePath(QStringLiteral("shared.jsonl"));
+        QFile::remove(log);
+        const QList<Step> stored = fallingSteps(5);
+        const QString file = programFile(stored);
+        const auto saved = [&](int i) {
+            return m_dir.filePath(QStringLiteral("got%1.zzr").arg(i));
+        };
+        QList<std::shared_ptr<ControllerSim>> sims;
+        QList<std::shared_ptr<QProcess>> programs;
+        for (const QStringList &json : {QStringList{}, QStringList{"--json"}}) {
+            QStringList arguments = QStringList{"download", file, "--log", log} + json;
+            for (int i = 0; i < 3; ++i) {
+                QFile::remove(saved(int(sims.size())));
+                sims << std::make_shared<ControllerSim>(
+                    QStringList{"--save", saved(int(sims.size()))});
+                arguments << "--device" << sims.last()->path();
+            }
+            programs << std::make_shared<QProcess>();
+            programs.last()->start(QStringLiteral(KLV90_CLI), arguments);
+        }
+        for (const auto &program : std::as_const(programs)) {
+            QVERIFY(program->waitForFinished(Patience));
+            QCOMPARE(program->exitCode(), 0);
+        }
+        const QList<QJsonObject> logged = records(readAll(log));
+        QCOMPARE(logged.size(), 6);
+        for (const QJsonObject &record : records(programs[1]->readAllStandardOutput()))
+            QVERIFY(logged.contains(record));
+        QStringList devices;
+        for (const QJsonObject &record : logged) {
+            devices << record["device"].toString();
+            QCOMPARE(record["outcome"].toString(), QStringLiteral("completed"));
+            QCOMPARE(record["taken"].toInt(), 5);
+            QCOMPARE(record["sha256"].toString(),
+                     QCryptographicHash::hash(readAll(file), QCryptographicHash::Sha256).toHex());
+            QCOMPARE(record["file"].toString(), QFileInfo(file).absoluteFilePath());
+            QVERIFY(record["port"].isNull() && record["reason"].isNull());
+            QCOMPARE(QDateTime::fromString(record["time"].toString(), Qt::ISODate).timeSpec(),
+                     Qt::UTC);
+        }
+        for (int i = 0; i < sims.size(); ++i) {
+            QVERIFY(devices.contains(sims[i]->path()));
+            QTRY_VERIFY_WITH_TIMEOUT(sims[i]->hasLine("saved " + saved(i)), Patience);
+            QCOMPARE(readAll(saved(i)), settingsFileBytes(loaded(stored)));
+        }
+    }
+
+    // Several devices on a terminal: one line each, redrawn in place, the last time with how it
+    // ended.
+    void linesRedrawnOnTerminal()
+    {
+        TestPty terminal;
+        ControllerSim first;
+        ControllerSim second({"--ng", "10"});
+        const CliRun run = runCli({"download", programFile(fallingSteps(3)), "--device",
+                                   first.path(), "--device", second.path()},
+                                  terminal.path());
+        QVERIFY(run.ended);
+        QCOMPARE(run.exitCode, 4);
+        const auto redrawn = [](int up, const QString &line) {
+            return QStringLiteral("\x1b[%1A\r\x1b[2K%2\x1b[%1B\r").arg(up).arg(line).toUtf8();
+        };
+        const QByteArray firstEnd = redrawn(2, first.path() + ": done: 3 steps downloaded");
+        const QByteArray secondEnd =
+            redrawn(1, second.path() + ": the controller refused step 1 of 3 10 times; it keeps "
+                                       "its old program");
+        QTRY_VERIFY_WITH_TIMEOUT(terminal.received().contains(firstEnd) &&
+                                     terminal.received().contains(secondEnd),
+                                 Patience);
     }
 };
 

@@ -41,7 +41,7 @@ namespace {
 
 const QString Hello = QStringLiteral("48 45 4C 4C 4F");
 const QString End = QStringLiteral("45 4E 44");
-using Texts::Done, Texts::Failed, Texts::NotFound, Texts::NoReply, Texts::NotTaken;
+using Texts::Done, Texts::NotFound, Texts::NoReply, Texts::NotTaken;
 const QColor Green(0, 255, 0);
 constexpr int Patience = 20000; // ms; every wait of the download is far shorter
 constexpr uid_t Nobody = 65534; // the other user, outside the group dialout
@@ -49,7 +49,17 @@ constexpr uid_t Nobody = 65534; // the other user, outside the group dialout
 const Step StartupStep{0, 255, 0, 1, 127, 0, 1, 127, 0, 1, 0};
 const Step SecondStep{1, 253, 65, 10, 255, 5, 1, 127, 0, 3, 1};
 
+PortInfo listedPort(const QString &name, const QString &path)
+{
+    PortInfo port;
+    port.name = name;
+    port.path = path;
+    return port;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(Klv::SettingsDownload::UnopenedPort)
 
 class TestDownload : public QObject
 {
@@ -73,9 +83,11 @@ class TestDownload : public QObject
     QPushButton *downloadButton() { return control<QPushButton>("downloadButton"); }
     SerialLink *port() { return control<SerialLink>("serialLink"); }
 
-    void openWindow(const QMap<int, QString> &devices, const QList<Step> &steps = {})
+    // listed: the ports the system lists besides port numbers 1 to 30.
+    void openWindow(const QMap<int, QString> &devices, const QList<Step> &steps = {},
+                    const QList<PortInfo> &listed = {})
     {
-        m_window = std::make_unique<MainWindow>(portsAt(devices));
+        m_window = std::make_unique<MainWindow>(portsAt(devices), [listed] { return listed; });
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         m_window->session()->model()->load(steps);
@@ -119,14 +131,25 @@ class TestDownload : public QObject
         QVERIFY(!control<QTimer>("replyTimer")->isActive());
     }
 
-    void verifyClosedAfterFailure(MessageBoxAnswerer &boxes, const QString &status)
+    // taken: the steps the controller took of total; -1 for 0 or 1, where the line may hang up
+    // before the first step's "OK" is read.
+    void verifyClosedAfterFailure(MessageBoxAnswerer &boxes, const QString &status, int taken,
+                                  int total)
     {
         QCOMPARE(m_portStatusTexts.last(), status);
         QCOMPARE(portStateText()->text(), QStringLiteral("Close"));
         QCOMPARE(m_closeColours.value(0), QApplication::palette().color(QPalette::Button));
         QVERIFY(!port()->isOpen());
-        QCOMPARE(boxes.texts(),
-                 QStringList{status == NotTaken ? Texts::FailedRefused : Texts::FailedNoReply});
+        const auto box = [&](int n) {
+            return status == NotTaken ? Texts::failedRefused(n, total)
+                                      : Texts::failedNoReply(n, total);
+        };
+        QCOMPARE(boxes.texts().size(), 1);
+        if (taken < 0)
+            QVERIFY2(boxes.texts() == QStringList{box(0)} || boxes.texts() == QStringList{box(1)},
+                     qPrintable(boxes.texts().first()));
+        else
+            QCOMPARE(boxes.texts(), QStringList{box(taken)});
     }
 
 private slots:
@@ -168,7 +191,8 @@ private slots:
         QVERIFY(fitsStatusBox(text));
     }
 
-    // What the window says at each end of a download, and of a port passed over.
+    // What the window says at each end of a download (after a failure, the steps the controller
+    // took, 3 of 5 here), and of a port passed over.
     void endTexts_data()
     {
         QTest::addColumn<SettingsDownload::Outcome>("outcome");
@@ -178,18 +202,56 @@ private slots:
         QTest::newRow("completed") << Outcome::Completed << Texts::PortClosed << Texts::Done;
         QTest::newRow("already open") << Outcome::AlreadyOpen << Texts::PortAlreadyOpen << "";
         QTest::newRow("not found") << Outcome::NotFound << NotFound << "";
-        QTest::newRow("no reply") << Outcome::NoReply << NoReply << Texts::FailedNoReply;
-        QTest::newRow("line failed") << Outcome::LineFailed << NoReply << Texts::FailedNoReply;
-        QTest::newRow("refused") << Outcome::Refused << NotTaken << Texts::FailedRefused;
+        QTest::newRow("no reply") << Outcome::NoReply << NoReply << Texts::failedNoReply(3, 5);
+        QTest::newRow("line failed")
+            << Outcome::LineFailed << NoReply << Texts::failedNoReply(3, 5);
+        QTest::newRow("refused") << Outcome::Refused << NotTaken << Texts::failedRefused(3, 5);
     }
     void endTexts()
     {
         QFETCH(SettingsDownload::Outcome, outcome);
         QTEST(DownloadTexts::ended(outcome), "status");
-        QTEST(DownloadTexts::endMessage(outcome), "message");
-        // A port passed over shows the number tried next, the last one too.
-        QCOMPARE(DownloadTexts::portPassedOver(1), QStringLiteral("2"));
-        QCOMPARE(DownloadTexts::portPassedOver(30), QStringLiteral("31"));
+        QTEST(DownloadTexts::endMessage(outcome, 3, 5), "message");
+        // A port passed over shows the port tried next by its number or its name; after port
+        // 30, 31 when nothing is listed beyond.
+        const PortMapping none = portsAt({});
+        const PortInfo port30 = numberedPort(30, none);
+        QCOMPARE(DownloadTexts::portPassedOver(numberedPort(1, none), numberedPort(2, none)),
+                 QStringLiteral("2"));
+        QCOMPARE(DownloadTexts::portPassedOver(port30, listedPort("COM34", "COM34")),
+                 QStringLiteral("COM34"));
+        QCOMPARE(DownloadTexts::portPassedOver(port30, std::nullopt), QStringLiteral("31"));
+    }
+
+    // After a search that found nothing, the ports the user may not open, grouped by what mends
+    // them, and those another program holds; absent ones are not named.
+    void unopenedPortsTexts_data()
+    {
+        QTest::addColumn<QList<SettingsDownload::UnopenedPort>>("ports");
+        QTest::addColumn<QString>("message");
+        const auto port = [](const char *path, PortOpenError reason, const char *group = "",
+                             bool account = false, bool login = false) {
+            return SettingsDownload::UnopenedPort{
+                listedPort("", QString::fromLatin1(path)), reason,
+                DeviceAccess{true, "root", QString::fromLatin1(group), 0660, account, login}};
+        };
+        QTest::newRow("two not in dialout, one held, one absent")
+            << QList{port("/dev/ttyS1", PortOpenError::NotFound),
+                     port("/dev/ttyUSB0", PortOpenError::PermissionDenied, "dialout"),
+                     port("/dev/ttyUSB1", PortOpenError::PermissionDenied, "dialout"),
+                     port("/dev/ttyUSB2", PortOpenError::Busy)}
+            << Texts::portsDenied("/dev/ttyUSB0, /dev/ttyUSB1") + "\n\n" +
+                   Texts::portsBusy("/dev/ttyUSB2");
+        QTest::newRow("in dialout since this login; root's")
+            << QList{port("/dev/ttyUSB0", PortOpenError::PermissionDenied, "dialout", true),
+                     port("/dev/ttyUSB1", PortOpenError::PermissionDenied, "root")}
+            << Texts::portsDeniedUntilLoggedInAgain("/dev/ttyUSB0", "dialout") + "\n\n" +
+                   Texts::portsDeniedByOwner("/dev/ttyUSB1", "root", "root", "0660");
+    }
+    void unopenedPortsTexts()
+    {
+        QFETCH(QList<SettingsDownload::UnopenedPort>, ports);
+        QTEST(DownloadTexts::unopenedPortsMessage(ports), "message");
     }
 
     // The exchange, byte for byte, for the tables of the examples.
@@ -276,6 +338,28 @@ private slots:
         QCOMPARE(boxes.texts(), QStringList{Done});
     }
 
+    // Past port 30 the search goes on through the ports the system lists, in their order, each
+    // shown by its name; a listed port that a number names is not tried twice.
+    void searchGoesOnPastPort30()
+    {
+        TestPty silent;
+        ControllerSim sim;
+        openWindow({{2, silent.path()}}, {StartupStep},
+                   {listedPort("ttyS1", silent.path()), listedPort("ttyX8", "/nonexistent/x8"),
+                    listedPort("ttyX9", sim.path())});
+        MessageBoxAnswerer boxes;
+        clickDownload();
+        waitForEnd();
+        QStringList expected{""};
+        for (int n = 2; n <= 30; ++n)
+            expected << QString::number(n);
+        QCOMPARE(m_portStatusTexts, expected << "ttyX8"
+                                             << "ttyX9" << Texts::PortOpen << Texts::PortClosed);
+        QCOMPARE(silent.received(), QByteArray("HELLO"));
+        QCOMPARE(sim.received().last(), End);
+        QCOMPARE(boxes.texts(), QStringList{Done});
+    }
+
     // Only "WELCOME", whole and within 500 ms, finds the controller, wherever it stands in
     // what arrives.
     void greeting_data()
@@ -317,16 +401,17 @@ private slots:
         QTest::addColumn<int>("stepCount");
         QTest::addColumn<int>("framesSent");
         QTest::addColumn<QString>("status"); // the last text of the port status box
-        QTest::newRow("OK in pieces") << QStringList{"--split"} << 2 << 2 << "ポートクローズ";
+        QTest::addColumn<int>("taken"); // after a failure; -1: 0 or 1 (verifyClosedAfterFailure)
+        QTest::newRow("OK in pieces") << QStringList{"--split"} << 2 << 2 << "ポートクローズ" << 2;
         QTest::newRow("OK and NG together resend")
-            << QStringList{"--ng", "1", "--ng-reply", "OKNG"} << 1 << 2 << "ポートクローズ";
+            << QStringList{"--ng", "1", "--ng-reply", "OKNG"} << 1 << 2 << "ポートクローズ" << 1;
         QTest::newRow("nine refusals, then taken")
-            << QStringList{"--ng", "9"} << 2 << 11 << "ポートクローズ";
-        QTest::newRow("ten refusals") << QStringList{"--ng", "10"} << 2 << 10 << NotTaken;
+            << QStringList{"--ng", "9"} << 2 << 11 << "ポートクローズ" << 2;
+        QTest::newRow("ten refusals") << QStringList{"--ng", "10"} << 2 << 10 << NotTaken << 0;
         QTest::newRow("falls silent after a step")
-            << QStringList{"--silent-after", "1"} << 3 << 2 << NoReply;
+            << QStringList{"--silent-after", "1"} << 3 << 2 << NoReply << 1;
         QTest::newRow("device gone after a step")
-            << QStringList{"--vanish-after", "1"} << 3 << 1 << NoReply;
+            << QStringList{"--vanish-after", "1"} << 3 << 1 << NoReply << -1;
     }
     void acknowledgements()
     {
@@ -334,6 +419,7 @@ private slots:
         QFETCH(int, stepCount);
         QFETCH(int, framesSent);
         QFETCH(QString, status);
+        QFETCH(int, taken);
         ControllerSim sim(options);
         QList<Step> steps;
         for (int i = 0; i < stepCount; ++i)
@@ -354,7 +440,7 @@ private slots:
             QCOMPARE(m_portStatusTexts.last(), status);
             QCOMPARE(boxes.texts(), QStringList{Done});
         } else {
-            verifyClosedAfterFailure(boxes, status);
+            verifyClosedAfterFailure(boxes, status, taken, stepCount);
         }
     }
 
@@ -456,7 +542,7 @@ private slots:
             QCOMPARE(boxes.texts(), QStringList{Done});
         } else {
             QCOMPARE(sim.received(), (QStringList{Hello, frame}));
-            verifyClosedAfterFailure(boxes, NoReply);
+            verifyClosedAfterFailure(boxes, NoReply, 0, 1);
         }
     }
 

@@ -1,6 +1,7 @@
 // The pieces of the download below the window: frames, reply matching (the fuzzer's corpus), port
 // names, and the serial link over real pseudo-terminals and the controller simulator.
 #include "controllersim.h"
+#include "portinfo.h"
 #include "portnames.h"
 #include "protocol.h"
 #include "qtseriallink.h"
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Klv;
@@ -240,7 +242,7 @@ private slots:
             link, portsAt({{2, silent2.path()}, {4, sim.path()}, {30, silent30.path()}}), table);
         QList<int> greetings;
         connect(&download, &SettingsDownload::portGreeted, this,
-                [&](int port) { greetings << port; });
+                [&](const PortInfo &port) { greetings << port.number; });
         QSignalSpy finished(&download, &SettingsDownload::finished);
         download.startOnPorts(first, last);
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 20000);
@@ -248,6 +250,70 @@ private slots:
         QCOMPARE(greetings, greeted);
         QCOMPARE(silent2.received(), greeted.contains(2) ? QByteArray("HELLO") : QByteArray());
         QCOMPARE(silent30.received(), greeted.contains(30) ? QByteArray("HELLO") : QByteArray());
+    }
+
+    // The search tries port numbers 1 to 30, then the listed ports no number names, in the
+    // order listed; a numbered port that is listed has what the system says of it. A link under
+    // the by-id folder is the device it leads to.
+    void portsToSearch()
+    {
+        TestPty onBoard;
+        TestPty adapter;
+        QTemporaryDir byId;
+        const QString link = byId.filePath(QStringLiteral("usb-FTDI_FT232R_A12345-if00-port0"));
+        QVERIFY(QFile::link(adapter.path(), link));
+        QCOMPARE(byIdLinkOf(adapter.path(), byId.path()), link);
+        QCOMPARE(byIdLinkOf(onBoard.path(), byId.path()), QString());
+        QVERIFY(isSameDevice(link, adapter.path()));
+        QVERIFY(!isSameDevice(link, onBoard.path()));
+
+        PortInfo listedOnBoard;
+        listedOnBoard.path = onBoard.path();
+        listedOnBoard.description = QStringLiteral("16550A");
+        PortInfo listedAdapter;
+        listedAdapter.path = link;
+        listedAdapter.serialNumber = QStringLiteral("A12345");
+        const QList<PortInfo> ports = Klv::portsToSearch(portsAt({{3, onBoard.path()}}), [&] {
+            return QList{listedOnBoard, listedAdapter};
+        });
+        QCOMPARE(ports.size(), 31);
+        for (int n = 1; n <= 30; ++n)
+            QCOMPARE(ports[n - 1].number, n);
+        QCOMPARE(ports[2].description, QStringLiteral("16550A"));
+        QCOMPARE(ports[30].number, 0);
+        QCOMPARE(ports[30].serialNumber, QStringLiteral("A12345"));
+    }
+
+    // What Windows' hardware and instance ids say of a USB adapter.
+    void usbIds_data()
+    {
+        QTest::addColumn<QString>("hardwareId");
+        QTest::addColumn<QString>("instanceId");
+        QTest::addColumn<int>("vendorId"); // -1: unknown
+        QTest::addColumn<int>("productId");
+        QTest::addColumn<QString>("serial");
+        QTest::newRow("USB with a serial number")
+            << "USB\\VID_0403&PID_6001&REV_0600"
+            << "USB\\VID_0403&PID_6001\\A12345" << 0x0403 << 0x6001 << "A12345";
+        QTest::newRow("USB, number made up by Windows")
+            << "USB\\VID_1A86&PID_7523&REV_0264"
+            << "USB\\VID_1A86&PID_7523\\5&2A3B4C&0&2" << 0x1A86 << 0x7523 << "";
+        QTest::newRow("FTDI's driver")
+            << "FTDIBUS\\COMPORT&VID_0403&PID_6015"
+            << "FTDIBUS\\VID_0403+PID_6015+DN01ABCDA\\0000" << 0x0403 << 0x6015 << "DN01ABCD";
+        QTest::newRow("on-board") << "ACPI\\PNP0501"
+                                  << "ACPI\\PNP0501\\1" << -1 << -1 << "";
+    }
+    void usbIds()
+    {
+        QFETCH(QString, hardwareId);
+        QFETCH(QString, instanceId);
+        QFETCH(int, vendorId);
+        QFETCH(int, productId);
+        const UsbIds ids = usbIdsOf(hardwareId, instanceId);
+        QCOMPARE(ids.vendorId ? int(*ids.vendorId) : -1, vendorId);
+        QCOMPARE(ids.productId ? int(*ids.productId) : -1, productId);
+        QTEST(ids.serialNumber, "serial");
     }
 };
 

@@ -1,5 +1,6 @@
 // The download's state machine on a link in memory: the orders and copies that a real line
 // cannot stage on demand.
+#include "downloadbatch.h"
 #include "fakelink.h"
 #include "protocol.h"
 #include "settingsdownload.h"
@@ -26,6 +27,26 @@ StepTable tableOf(const QList<Step> &steps)
     return StepTable(steps);
 }
 
+// A batch's links, each opening the devices named.
+struct FakeLinks
+{
+    DownloadBatch::LinkMaker maker(const QSet<QString> &devices)
+    {
+        return [this, devices](QObject *parent) {
+            auto *link = new FakeLink(devices);
+            link->setParent(parent);
+            links << link;
+            return link;
+        };
+    }
+    QList<FakeLink *> links;
+};
+
+DownloadBatch::Target at(int number, bool isProbe = false)
+{
+    return {{numberedPort(number, device)}, isProbe};
+}
+
 } // namespace
 
 class TestDownloadMachine : public QObject
@@ -47,7 +68,7 @@ private slots:
         QVERIFY(finished.wait(5000));
         QCOMPARE(finished.first().first().value<Outcome>(), Outcome::NotFound);
         QCOMPARE(unanswered.count(), 1);
-        QCOMPARE(unanswered.first().first().toInt(), 1);
+        QCOMPARE(unanswered.first().first().value<PortInfo>().number, 1);
         QCOMPARE(link.written(), QByteArrayList{"HELLO"});
         QVERIFY(!link.isOpen());
     }
@@ -172,6 +193,75 @@ private slots:
         QTest::qWait(1200); // longer than any reply wait: nothing may follow
         QCOMPARE(link.written().size(), sent);
         QCOMPARE(finished.count(), 0);
+    }
+
+    // One device's port slow to open holds up none of the others; Ctrl-C then ends it, nothing
+    // sent.
+    void slowOpenHoldsUpNoOther()
+    {
+        FakeLinks fakes;
+        const StepTable table = tableOf({First});
+        DownloadBatch batch({at(1), at(2)}, table, fakes.maker({device(1), device(2)}));
+        fakes.links[0]->holdOpens();
+        QSignalSpy ended(&batch, &DownloadBatch::deviceEnded);
+        batch.start();
+        QTRY_COMPARE(fakes.links[1]->written(), QByteArrayList{"HELLO"});
+        fakes.links[1]->reply("WELCOME");
+        QTRY_COMPARE(fakes.links[1]->written().size(), 2);
+        fakes.links[1]->reply("OK");
+        QTRY_COMPARE(ended.count(), 1);
+        QCOMPARE(batch.result(1).outcome, DownloadBatch::Outcome::Completed);
+        QVERIFY(!batch.hasEnded(0));
+        batch.interrupt();
+        QCOMPARE(batch.result(0).outcome, DownloadBatch::Outcome::Interrupted);
+        QCOMPARE(fakes.links[0]->written(), QByteArrayList{});
+        QVERIFY(!batch.isRunning());
+    }
+
+    // Ctrl-C while the controller is looked for ends the search at once: the device ends
+    // interrupted and no other port is greeted. A port greeted only to see whether a controller
+    // is there, not answered yet, is no device.
+    void interruptDuringSearch()
+    {
+        FakeLinks fakes;
+        const StepTable table = tableOf({First});
+        DownloadBatch batch(
+            {{{numberedPort(1, device), numberedPort(2, device)}, false}, at(3, true)}, table,
+            fakes.maker({device(1), device(2), device(3)}));
+        QSignalSpy finished(&batch, &DownloadBatch::finished);
+        QSignalSpy greeted(&batch, &DownloadBatch::portGreeted);
+        batch.start();
+        QVERIFY(greeted.wait());
+        batch.interrupt();
+        QCOMPARE(finished.count(), 1);
+        QCOMPARE(batch.result(0).outcome, DownloadBatch::Outcome::Interrupted);
+        QVERIFY(batch.result(0).isDevice);
+        QVERIFY(!batch.result(1).isDevice);
+        QTest::qWait(SettingsDownload::GreetingWaitMs + 200); // past the greeting's time
+        QCOMPARE(fakes.links[0]->opened(), QStringList{device(1)});
+        QVERIFY(!fakes.links[0]->isOpen());
+    }
+
+    // Every port probed: one that does not open, or opens and does not answer, is no device.
+    void probesThatDoNotAnswerAreNoDevices()
+    {
+        FakeLinks fakes;
+        const StepTable table = tableOf({First});
+        DownloadBatch batch({at(1, true), at(2, true), at(3, true)}, table,
+                            fakes.maker({device(2), device(3)}));
+        QSignalSpy finished(&batch, &DownloadBatch::finished);
+        batch.start();
+        QTRY_COMPARE(fakes.links[2]->written(), QByteArrayList{"HELLO"});
+        fakes.links[2]->reply("WELCOME");
+        QTRY_COMPARE(fakes.links[2]->written().size(), 2);
+        fakes.links[2]->reply("OK");
+        QVERIFY(finished.count() || finished.wait(5000));
+        QCOMPARE(fakes.links[1]->written(), QByteArrayList{"HELLO"});
+        QVERIFY(!batch.result(0).isDevice);
+        QVERIFY(!batch.result(1).isDevice);
+        QVERIFY(batch.result(2).isDevice);
+        QCOMPARE(batch.result(2).outcome, DownloadBatch::Outcome::Completed);
+        QCOMPARE(batch.result(2).controllerPort->path, device(3));
     }
 };
 

@@ -8,16 +8,15 @@
 
 using namespace Klv;
 
-DownloadStatusLine::DownloadStatusLine(SettingsDownload *download, PortMapping portMapping,
-                                       QLineEdit *portStatus, QLineEdit *portState,
-                                       QProgressBar *progress)
-    : QObject(download), m_download(download), m_portMapping(std::move(portMapping)),
-      m_portStatus(portStatus), m_portState(portState), m_progress(progress)
+DownloadStatusLine::DownloadStatusLine(SettingsDownload *download, QLineEdit *portStatus,
+                                       QLineEdit *portState, QProgressBar *progress)
+    : QObject(download), m_download(download), m_portStatus(portStatus), m_portState(portState),
+      m_progress(progress)
 {
     m_portStatus->setText(DownloadTexts::portClosed());
     showLineState(false);
-    const auto passedOver = [this](int portNumber) {
-        m_portStatus->setText(DownloadTexts::portPassedOver(portNumber));
+    const auto passedOver = [this](const PortInfo &port) {
+        m_portStatus->setText(DownloadTexts::portPassedOver(port, m_download->portAfter(port)));
     };
     connect(download, &SettingsDownload::portUnavailable, this, passedOver);
     connect(download, &SettingsDownload::greetingUnanswered, this, passedOver);
@@ -57,12 +56,9 @@ void DownloadStatusLine::showEnd(SettingsDownload::Outcome outcome)
 
 QString DownloadStatusLine::endMessage(SettingsDownload::Outcome outcome) const
 {
-    if (outcome != SettingsDownload::Outcome::NotFound)
-        return DownloadTexts::endMessage(outcome);
     // The status box says no controller answered; a port the user may not open, or one another
     // program holds, may well be why, and the user can mend that.
-    QList<DownloadTexts::UnopenedPort> ports;
-    for (const SettingsDownload::UnopenedPort &port : m_download->unopenedPorts())
-        ports << DownloadTexts::UnopenedPort{m_portMapping(port.portNumber), port.reason};
-    return DownloadTexts::unopenedPortsMessage(ports);
+    if (outcome == SettingsDownload::Outcome::NotFound)
+        return DownloadTexts::unopenedPortsMessage(m_download->unopenedPorts());
+    return DownloadTexts::endMessage(outcome, m_download->takenCount(), m_download->stepCount());
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "portnames.h"
 #include "settingsdownload.h"
 
 #include <QObject>
@@ -14,8 +13,8 @@ class DownloadStatusLine : public QObject
 {
     Q_OBJECT
 public:
-    DownloadStatusLine(Klv::SettingsDownload *download, Klv::PortMapping portMapping,
-                       QLineEdit *portStatus, QLineEdit *portState, QProgressBar *progress);
+    DownloadStatusLine(Klv::SettingsDownload *download, QLineEdit *portStatus, QLineEdit *portState,
+                       QProgressBar *progress);
 
     // The message box at the end of a download; empty when the status box tells it all.
     QString endMessage(Klv::SettingsDownload::Outcome outcome) const;
@@ -25,7 +24,6 @@ private:
     void showEnd(Klv::SettingsDownload::Outcome outcome);
 
     Klv::SettingsDownload *m_download;
-    Klv::PortMapping m_portMapping;
     QLineEdit *m_portStatus;
     QLineEdit *m_portState;
     QProgressBar *m_progress;

@@ -30,7 +30,7 @@ constexpr int GridRowHeight = 13;
 
 } // namespace
 
-MainWindow::MainWindow(PortMapping portMapping, QWidget *parent)
+MainWindow::MainWindow(PortMapping portMapping, PortListing portListing, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_ui(std::make_unique<Ui::MainWindow>()), m_session(new EditSession(this)),
@@ -48,8 +48,9 @@ MainWindow::MainWindow(PortMapping portMapping, QWidget *parent)
     m_serialLink = createPlatformSerialLink(this);
     m_serialLink->setObjectName(QStringLiteral("serialLink"));
     m_download = new SettingsDownload(*m_serialLink, m_portMapping, m_session->table(), this);
-    m_downloadStatus = new DownloadStatusLine(m_download, m_portMapping, m_ui->portStatusText,
-                                              m_ui->portStateText, m_ui->downloadProgress);
+    m_download->setPortListing(std::move(portListing));
+    m_downloadStatus = new DownloadStatusLine(m_download, m_ui->portStatusText, m_ui->portStateText,
+                                              m_ui->downloadProgress);
 
     connectControls();
     addActions();

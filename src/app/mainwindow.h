@@ -1,6 +1,7 @@
 #pragma once
 
 #include "editsession.h"
+#include "portinfo.h"
 #include "portnames.h"
 #include "settingsdownload.h"
 
@@ -32,7 +33,9 @@ class MainWindow : public QWidget
 {
     Q_OBJECT
 public:
+    // The download searches the ports of portMapping, then those of portListing.
     explicit MainWindow(Klv::PortMapping portMapping = Klv::platformPortName,
+                        Klv::PortListing portListing = Klv::platformSerialPorts,
                         QWidget *parent = nullptr);
     ~MainWindow() override;
 

@@ -48,9 +48,6 @@ PrintPreview::PrintPreview(const StepTable &table, const QString &programFile, Q
     nameAfterProgram(m_printer, programFile);
     m_dialog = std::make_unique<QPrintPreviewDialog>(&m_printer, parent);
     m_dialog->setObjectName(QStringLiteral("printPreview"));
-    // As large as the window it was opened from, so a page of the list can be read.
-    if (parent)
-        m_dialog->resize(parent->size());
     QObject::connect(m_dialog.get(), &QPrintPreviewDialog::paintRequested, m_dialog.get(),
                      [this](QPrinter *printer) { drawPages(printer); });
 }

@@ -7,7 +7,7 @@ struct CliArguments;
 namespace ExitStatus {
 constexpr int Done = 0;
 constexpr int Failed = 1;   // a bad file, bad arguments, or nothing written
-constexpr int NotFound = 2; // download: no controller answered
+constexpr int NotFound = 2; // download: no controller answered (with --all: none at all)
 constexpr int NoReply = 3;  // download: the controller stopped answering, or the port failed
 constexpr int Refused = 4;  // download: the controller refused a step every time
 } // namespace ExitStatus
@@ -30,3 +30,5 @@ int printProgram(const CliArguments &arguments);
 int importProgram(const QString &textFile, const QString &output);
 // Compares two settings files; returns a DiffStatus.
 int diffPrograms(const QString &fileA, const QString &fileB, bool csv);
+// The serial ports the system has, on stdout.
+int listPorts(const CliArguments &arguments);

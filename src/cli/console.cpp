@@ -1,6 +1,10 @@
 #include "console.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 #ifdef Q_OS_WIN
 #include <fcntl.h>
@@ -12,6 +16,14 @@
 
 namespace Console {
 
+namespace {
+
+Output g_output = Output::Written;
+int g_outputErrno = 0;
+bool g_stderrMovesCursor = false;
+
+} // namespace
+
 void prepare()
 {
 #ifdef Q_OS_WIN
@@ -21,6 +33,17 @@ void prepare()
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
     SetConsoleOutputCP(CP_UTF8);
+    // Windows 10's console moves the cursor for the escape sequences when asked to.
+    HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    g_stderrMovesCursor = GetConsoleMode(err, &mode) &&
+                          SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+#else
+    // A write to a pipe whose reader has gone then fails with EPIPE instead of killing the
+    // program mid-download: it can close its ports before it ends.
+    std::signal(SIGPIPE, SIG_IGN);
+    const char *term = std::getenv("TERM");
+    g_stderrMovesCursor = stderrIsTerminal() && !(term && std::strcmp(term, "dumb") == 0);
 #endif
 }
 
@@ -33,9 +56,26 @@ bool stderrIsTerminal()
 #endif
 }
 
-void writeOut(const QByteArray &bytes)
+bool stderrMovesCursor()
 {
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    return g_stderrMovesCursor;
+}
+
+bool writeOut(const QByteArray &bytes)
+{
+    if (g_output != Output::Written)
+        return false;
+    const size_t written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    if (written == size_t(bytes.size()) && std::fflush(stdout) == 0)
+        return true;
+    g_outputErrno = errno;
+    g_output = g_outputErrno == EPIPE ? Output::ReaderGone : Output::Failed;
+    return false;
+}
+
+Output output()
+{
+    return g_output;
 }
 
 void writeErr(const QString &text)
@@ -48,6 +88,26 @@ void writeErr(const QString &text)
 void printError(const QString &message)
 {
     writeErr(QStringLiteral("klv90-cli: ") + message + u'\n');
+}
+
+int finish(int status)
+{
+    switch (g_output) {
+    case Output::Written:
+        return status;
+    case Output::Failed:
+        printError(QStringLiteral("cannot write the output: %1")
+                       .arg(QString::fromLocal8Bit(std::strerror(g_outputErrno))));
+        return status == 0 ? 1 : status;
+    case Output::ReaderGone:
+        break;
+    }
+#ifndef Q_OS_WIN
+    // Ended by the closed pipe, as cat and the like are: the shell sees SIGPIPE.
+    std::signal(SIGPIPE, SIG_DFL);
+    std::raise(SIGPIPE);
+#endif
+    return status == 0 ? 1 : status;
 }
 
 } // namespace Console

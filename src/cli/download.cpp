@@ -1,145 +1,188 @@
-// download: the window's download procedure, on the command line's event loop.
+// download: the window's download procedure on the command line's event loop, to one controller
+// or to several at once.
+#include "appendfile.h"
 #include "arguments.h"
 #include "commands.h"
 #include "console.h"
+#include "downloadbatch.h"
+#include "downloadplan.h"
 #include "downloadprogress.h"
+#include "downloadrecord.h"
+#include "downloadreport.h"
 #include "interruption.h"
-#include "platformseriallink.h"
-#include "portnames.h"
 #include "program.h"
-#include "seriallink.h"
-#include "settingsdownload.h"
+#include "version.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QFileInfo>
 #include <QTimer>
 
 #include <memory>
 
 using namespace Klv;
+using Outcome = DownloadBatch::Outcome;
 
 namespace {
 
-QString reasonText(PortOpenError reason)
+// One run of the command: the batch, what it reports, and what it writes.
+class DownloadRun
 {
-    switch (reason) {
-    case PortOpenError::NotFound:
-        return QStringLiteral("no such device");
-    case PortOpenError::PermissionDenied:
-        return QStringLiteral("permission denied");
-    case PortOpenError::Busy:
-        return QStringLiteral("in use by another program");
-    case PortOpenError::None:
-    case PortOpenError::Other:
-        break;
+public:
+    DownloadRun(const CliArguments &arguments, const DownloadPlan &plan, const StepTable &table,
+                const RecordContext &record, AppendFile *log)
+        : m_arguments(arguments), m_plan(plan), m_record(record), m_log(log),
+          m_batch(plan.targets, table), m_progress(m_batch, plan.labels, progressStyle(plan))
+    {
+        QObject::connect(&m_batch, &DownloadBatch::deviceEnded, &m_batch,
+                         [this](int device) { deviceEnded(device); });
+        QObject::connect(&m_batch, &DownloadBatch::finished, &m_batch,
+                         [this] { QCoreApplication::exit(finished()); });
+        QObject::connect(&m_interruption, &Interruption::requested, &m_batch, [this] {
+            if (!m_batch.isRunning())
+                return;
+            m_interrupted = true;
+            m_batch.interrupt();
+        });
     }
-    return QStringLiteral("it could not be set up");
-}
 
-// What the user can do about a port that would not open; empty when nothing is known.
-QString remedyText(PortOpenError reason)
-{
-    switch (reason) {
-    case PortOpenError::PermissionDenied:
-        // Serial devices belong to the group dialout; a new member is one after logging in again.
-        return QStringLiteral("join the dialout group (sudo usermod -aG dialout $USER), then log "
-                              "in again");
-    case PortOpenError::Busy:
-        return QStringLiteral("close the program that holds it, then try again");
-    default:
-        return {};
+    int exec()
+    {
+        // Started from the event loop: a batch that ends at once reports before exec() returns.
+        QTimer::singleShot(0, &m_batch, [this] { m_batch.start(); });
+        const int status = QCoreApplication::exec();
+        m_interruption.tidiedUp();
+        return status;
     }
-}
 
-// The one port or device given could not be opened: why, and what to do.
-void reportUnopened(const SettingsDownload::UnopenedPort &port, const DownloadProgress &progress)
-{
-    QString message = QStringLiteral("cannot open %1: %2")
-                          .arg(progress.describePort(port.portNumber), reasonText(port.reason));
-    const QString remedy = remedyText(port.reason);
-    if (!remedy.isEmpty())
-        message += QStringLiteral("; ") + remedy;
-    Console::printError(message);
-}
+private:
+    bool isSingle() const { return m_batch.count() == 1; }
 
-// A search that found no controller: the ports that exist but would not open, and what to do.
-void reportUnopenedPorts(const SettingsDownload &download, const DownloadProgress &progress)
-{
-    QStringList lines;
-    QStringList remedies;
-    for (const SettingsDownload::UnopenedPort &port : download.unopenedPorts()) {
-        if (port.reason == PortOpenError::NotFound)
-            continue;
-        lines << QStringLiteral("  %1: %2")
-                     .arg(progress.describePort(port.portNumber), reasonText(port.reason));
-        const QString remedy = remedyText(port.reason);
-        if (!remedy.isEmpty() && !remedies.contains(remedy))
-            remedies << remedy;
+    static DownloadProgress::Style progressStyle(const DownloadPlan &plan)
+    {
+        if (!Console::stderrIsTerminal())
+            return DownloadProgress::Style::Lines;
+        if (plan.targets.size() == 1)
+            return DownloadProgress::Style::Bar;
+        return Console::stderrMovesCursor() ? DownloadProgress::Style::Board
+                                            : DownloadProgress::Style::Lines;
     }
-    if (lines.isEmpty())
-        return;
-    Console::printError(QStringLiteral("these ports exist but could not be opened:"));
-    Console::writeErr(lines.join(u'\n') + u'\n');
-    for (const QString &remedy : std::as_const(remedies))
-        Console::printError(remedy);
-}
 
-// The exit status and the message of the download's end.
-int reportEnd(SettingsDownload::Outcome outcome, const SettingsDownload &download,
-              const DownloadProgress &progress, const CliArguments &arguments)
-{
-    const bool onePort = arguments.port != 0 || !arguments.device.isEmpty();
-    switch (outcome) {
-    case SettingsDownload::Outcome::Completed:
-        Console::writeErr(
-            QStringLiteral("done: %1 downloaded\n").arg(stepsText(progress.stepTotal())));
-        return ExitStatus::Done;
-    case SettingsDownload::Outcome::NotFound:
-        if (onePort && progress.greetedPort() == 0 && !download.unopenedPorts().isEmpty()) {
-            reportUnopened(download.unopenedPorts().first(), progress);
-            return ExitStatus::NoReply;
+    void deviceEnded(int device)
+    {
+        const DownloadBatch::Result &result = m_batch.result(device);
+        if (!result.isDevice)
+            return;
+        m_progress.showEnd(device, closingText(device));
+        const QByteArray record = downloadRecord(m_record, m_batch.target(device), result);
+        if (m_log && !m_log->append(record) && m_logError.isEmpty())
+            m_logError = m_log->error();
+        // Nobody reads on: the others end as at Ctrl-C, and the program quietly.
+        if (m_arguments.json && !Console::writeOut(record) &&
+            Console::output() == Console::Output::ReaderGone)
+            QTimer::singleShot(0, &m_batch, [this] { m_batch.interrupt(); });
+    }
+
+    // How the device's download ended: said as the command always has with one device, after
+    // the device's name with several.
+    QString closingText(int device) const
+    {
+        const DownloadBatch::Result &result = m_batch.result(device);
+        if (isSingle()) {
+            const QString text =
+                outcomeText(result, m_plan.labels[device], m_batch.target(device).ports);
+            const QString remedy = remedyOf(result);
+            return remedy.isEmpty() ? text : text + QStringLiteral("; ") + remedy;
         }
-        Console::printError(onePort ? QStringLiteral("no controller answered on %1")
-                                          .arg(progress.describePort(progress.greetedPort()))
-                                    : QStringLiteral("no controller answered on ports %1 to %2")
-                                          .arg(SettingsDownload::FirstPort)
-                                          .arg(SettingsDownload::LastPort));
-        reportUnopenedPorts(download, progress);
-        return ExitStatus::NotFound;
-    case SettingsDownload::Outcome::Refused:
-        Console::printError(
-            QStringLiteral("the controller refused step %1 of %2 %3 times; it keeps its old "
-                           "program")
-                .arg(progress.stepsTaken() + 1)
-                .arg(progress.stepTotal())
-                .arg(SettingsDownload::MaxSends));
-        return ExitStatus::Refused;
-    case SettingsDownload::Outcome::NoReply:
-    case SettingsDownload::Outcome::LineFailed:
-    case SettingsDownload::Outcome::AlreadyOpen:
-        break;
+        return outcomeText(result, QStringLiteral("it"), m_batch.target(device).ports);
     }
-    Console::printError(
-        QStringLiteral("no reply from the controller after %1 of %2 steps, or the line failed; "
-                       "it keeps its old program")
-            .arg(progress.stepsTaken())
-            .arg(progress.stepTotal()));
-    return ExitStatus::NoReply;
-}
 
-// Ctrl-C: as the window's Exit, nothing more is sent, no "END"; the port is closed and free
-// for the next run.
-int reportInterrupted(DownloadProgress &progress)
-{
-    const bool sending = progress.isTransferring();
-    progress.abandoned();
-    Console::printError(
-        sending ? QStringLiteral("interrupted after %1 of %2 steps; no \"END\" was sent, so the "
-                                 "controller keeps its old program")
-                      .arg(progress.stepsTaken())
-                      .arg(progress.stepTotal())
-                : QStringLiteral("interrupted while looking for the controller; nothing was sent"));
-    return InterruptedExitStatus;
-}
+    int finished()
+    {
+        m_progress.finish();
+        QList<DownloadBatch::Result> devices;
+        for (int i = 0; i < m_batch.count(); ++i) {
+            if (m_batch.result(i).isDevice)
+                devices << m_batch.result(i);
+        }
+        if (!m_arguments.json)
+            reportDevices();
+        if (m_plan.probesAll)
+            reportProbes(devices.isEmpty());
+        int status = m_interrupted ? InterruptedExitStatus : exitStatusOf(devices);
+        if (!m_logError.isEmpty()) {
+            Console::printError(
+                QStringLiteral("cannot write to the log %1: %2").arg(m_arguments.log, m_logError));
+            status = qMax(status, int(ExitStatus::Failed));
+        }
+        return status;
+    }
+
+    // One closing line per device; one device says it as the command always has.
+    void reportDevices()
+    {
+        if (isSingle()) {
+            const DownloadBatch::Result &result = m_batch.result(0);
+            const QString text = closingText(0);
+            if (result.outcome == Outcome::Completed)
+                Console::writeErr(text + u'\n');
+            else
+                Console::printError(text);
+            if (result.outcome == Outcome::NotFound)
+                writeLines(unopenedPortsReport(result.unopenedPorts));
+            return;
+        }
+        QStringList remedies;
+        for (int i = 0; i < m_batch.count(); ++i) {
+            const DownloadBatch::Result &result = m_batch.result(i);
+            if (!result.isDevice)
+                continue;
+            if (m_progress.style() != DownloadProgress::Style::Board)
+                Console::writeErr(m_plan.labels[i] + QStringLiteral(": ") + closingText(i) + u'\n');
+            const QString remedy = remedyOf(result);
+            if (!remedy.isEmpty() && !remedies.contains(remedy))
+                remedies << remedy;
+        }
+        for (const QString &remedy : std::as_const(remedies))
+            Console::printError(remedy);
+    }
+
+    // --all: the ports that would not open, where a controller may be all the same; with not
+    // one controller answering, first where none did.
+    void reportProbes(bool noneAnswered)
+    {
+        QList<PortInfo> searched;
+        QList<SettingsDownload::UnopenedPort> unopened;
+        for (int i = 0; i < m_batch.count(); ++i) {
+            searched += m_batch.target(i).ports;
+            unopened += m_batch.result(i).unopenedPorts;
+        }
+        if (noneAnswered && m_interrupted) {
+            Console::printError(
+                QStringLiteral("interrupted while looking for the controller; nothing was sent"));
+            return;
+        }
+        if (noneAnswered)
+            Console::printError(outcomeText(DownloadBatch::Result(), QString(), searched));
+        writeLines(unopenedPortsReport(unopened));
+    }
+
+    static void writeLines(const QStringList &lines)
+    {
+        for (const QString &line : lines)
+            Console::writeErr(line + u'\n');
+    }
+
+    const CliArguments &m_arguments;
+    const DownloadPlan &m_plan;
+    const RecordContext &m_record;
+    AppendFile *m_log;
+    DownloadBatch m_batch;
+    DownloadProgress m_progress;
+    Interruption m_interruption;
+    bool m_interrupted = false;
+    QString m_logError;
+};
 
 } // namespace
 
@@ -150,39 +193,26 @@ int downloadProgram(const CliArguments &arguments)
         Console::printError(arguments.file + QStringLiteral(": ") + program.error);
         return ExitStatus::Failed;
     }
-
-    // --device stands in for port number 1, the only one searched.
-    int firstPort = SettingsDownload::FirstPort;
-    int lastPort = SettingsDownload::LastPort;
-    PortMapping portMapping = platformPortName;
-    DownloadProgress::PortDescription portDescription = [](int portNumber) {
-        return QStringLiteral("port %1 (%2)").arg(portNumber).arg(platformPortName(portNumber));
-    };
-    if (!arguments.device.isEmpty()) {
-        lastPort = firstPort;
-        portMapping = [device = arguments.device](int) { return device; };
-        portDescription = portMapping;
-    } else if (arguments.port != 0) {
-        firstPort = lastPort = arguments.port;
+    const DownloadPlan plan = planDownload(arguments, platformPortName, platformSerialPorts);
+    if (!plan.error.isEmpty()) {
+        Console::printError(plan.error);
+        return ExitStatus::Failed;
     }
-
-    const std::unique_ptr<SerialLink> link(createPlatformSerialLink(nullptr));
-    SettingsDownload download(*link, portMapping, program.table);
-    DownloadProgress progress(download, portDescription, Console::stderrIsTerminal());
-    QObject::connect(&download, &SettingsDownload::finished, &download,
-                     [&](SettingsDownload::Outcome outcome) {
-                         QCoreApplication::exit(reportEnd(outcome, download, progress, arguments));
-                     });
-    Interruption interruption;
-    QObject::connect(&interruption, &Interruption::requested, &download, [&] {
-        if (!download.isRunning())
-            return;
-        download.abandon();
-        const int status = reportInterrupted(progress);
-        interruption.tidiedUp();
-        QCoreApplication::exit(status);
-    });
-    // Started from the event loop: a search that ends at once reports before exec() returns.
-    QTimer::singleShot(0, &download, [&] { download.startOnPorts(firstPort, lastPort); });
-    return QCoreApplication::exec();
+    // A log that cannot take the records stops the command before anything is sent.
+    std::unique_ptr<AppendFile> log;
+    if (!arguments.log.isEmpty()) {
+        log = std::make_unique<AppendFile>();
+        if (!log->open(arguments.log)) {
+            Console::printError(
+                QStringLiteral("cannot open the log %1: %2").arg(arguments.log, log->error()));
+            return ExitStatus::Failed;
+        }
+    }
+    const RecordContext record{
+        QFileInfo(arguments.file).absoluteFilePath(),
+        QString::fromLatin1(
+            QCryptographicHash::hash(program.bytes, QCryptographicHash::Sha256).toHex()),
+        QStringLiteral("klv90-cli " KLV90_VERSION)};
+    DownloadRun run(arguments, plan, program.table, record, log.get());
+    return run.exec();
 }

@@ -1,76 +1,130 @@
 #include "downloadprogress.h"
 
 #include "console.h"
+#include "downloadbatch.h"
+#include "downloadreport.h"
 #include "program.h"
-#include "settingsdownload.h"
 
 using namespace Klv;
 
 namespace {
 
 constexpr int BarWidth = 40;
+constexpr int BoardBarWidth = 20; // leaves room for the device's name on the line
 
 } // namespace
 
-DownloadProgress::DownloadProgress(SettingsDownload &download, PortDescription portDescription,
-                                   bool drawsBar, QObject *parent)
-    : QObject(parent), m_portDescription(std::move(portDescription)), m_drawsBar(drawsBar)
+DownloadProgress::DownloadProgress(DownloadBatch &batch, QStringList labels, Style style,
+                                   QObject *parent)
+    : QObject(parent), m_batch(batch), m_labels(std::move(labels)), m_style(style),
+      m_taken(batch.count(), 0), m_total(batch.count(), 0)
 {
-    connect(&download, &SettingsDownload::portGreeted, this, &DownloadProgress::portGreeted);
-    connect(&download, &SettingsDownload::controllerFound, this,
-            &DownloadProgress::controllerFound);
-    connect(&download, &SettingsDownload::transferStarted, this,
-            &DownloadProgress::transferStarted);
-    connect(&download, &SettingsDownload::stepsTaken, this, &DownloadProgress::stepTaken);
-    connect(&download, &SettingsDownload::finished, this, &DownloadProgress::finished);
+    connect(&batch, &DownloadBatch::portGreeted, this, &DownloadProgress::portGreeted);
+    connect(&batch, &DownloadBatch::controllerFound, this, &DownloadProgress::controllerFound);
+    connect(&batch, &DownloadBatch::transferStarted, this, &DownloadProgress::transferStarted);
+    connect(&batch, &DownloadBatch::stepsTaken, this, &DownloadProgress::stepsTaken);
 }
 
-void DownloadProgress::portGreeted(int portNumber)
+QString DownloadProgress::nameOf(int device, const PortInfo &port) const
 {
-    m_greetedPort = portNumber;
-    Console::writeErr(
-        QStringLiteral("greeting the controller on %1\n").arg(describePort(portNumber)));
+    const QString label = m_labels.value(device);
+    return label.isEmpty() ? describePort(port) : label;
 }
 
-void DownloadProgress::controllerFound(int portNumber)
+void DownloadProgress::writeLine(int device, const QString &text)
 {
-    Console::writeErr(QStringLiteral("controller found on %1\n").arg(describePort(portNumber)));
-}
-
-void DownloadProgress::transferStarted(int total)
-{
-    m_total = total;
-    m_taken = 0;
-    m_transferring = true;
-    Console::writeErr(QStringLiteral("sending %1\n").arg(stepsText(total)));
-    if (m_drawsBar && total > 0)
-        drawBar();
-}
-
-void DownloadProgress::stepTaken(int taken, int total)
-{
-    m_taken = taken;
-    m_total = total;
-    if (m_drawsBar)
-        drawBar();
+    if (m_batch.count() == 1)
+        Console::writeErr(text + u'\n');
     else
-        Console::writeErr(QStringLiteral("step %1 of %2 taken\n").arg(taken).arg(total));
+        Console::writeErr(m_labels.value(device) + QStringLiteral(": ") + text + u'\n');
 }
 
-void DownloadProgress::drawBar()
+void DownloadProgress::portGreeted(int device, const PortInfo &port)
 {
-    const int filled = m_total > 0 ? m_taken * BarWidth / m_total : 0;
-    Console::writeErr(QStringLiteral("\r[%1%2] %3/%4 steps")
-                          .arg(QString(filled, u'#'), QString(BarWidth - filled, u'.'))
-                          .arg(m_taken)
-                          .arg(m_total));
+    // A port greeted only to see whether a controller is there is no device until it answers.
+    if (m_batch.target(device).isProbe)
+        return;
+    if (m_style == Style::Board)
+        drawRow(device, QStringLiteral("greeting the controller"));
+    else if (m_batch.count() == 1)
+        writeLine(device,
+                  QStringLiteral("greeting the controller on %1").arg(nameOf(device, port)));
+    else
+        writeLine(device, QStringLiteral("greeting the controller"));
+}
+
+void DownloadProgress::controllerFound(int device, const PortInfo &port)
+{
+    if (m_style == Style::Board)
+        drawRow(device, QStringLiteral("controller found"));
+    else if (m_batch.count() == 1)
+        writeLine(device, QStringLiteral("controller found on %1").arg(nameOf(device, port)));
+    else
+        writeLine(device, QStringLiteral("controller found"));
+}
+
+void DownloadProgress::transferStarted(int device, int total)
+{
+    m_total[device] = total;
+    m_taken[device] = 0;
+    if (m_style == Style::Board)
+        return drawBar(device, BoardBarWidth);
+    writeLine(device, QStringLiteral("sending %1").arg(stepsText(total)));
+    if (m_style == Style::Bar && total > 0)
+        drawBar(device, BarWidth);
+}
+
+void DownloadProgress::stepsTaken(int device, int taken, int total)
+{
+    m_taken[device] = taken;
+    m_total[device] = total;
+    switch (m_style) {
+    case Style::Lines:
+        return writeLine(device, QStringLiteral("step %1 of %2 taken").arg(taken).arg(total));
+    case Style::Bar:
+        return drawBar(device, BarWidth);
+    case Style::Board:
+        return drawBar(device, BoardBarWidth);
+    }
+}
+
+void DownloadProgress::drawBar(int device, int barWidth)
+{
+    const int taken = m_taken[device];
+    const int total = m_total[device];
+    const int filled = total > 0 ? taken * barWidth / total : 0;
+    const QString bar = QStringLiteral("[%1%2] %3/%4 steps")
+                            .arg(QString(filled, u'#'), QString(barWidth - filled, u'.'))
+                            .arg(taken)
+                            .arg(total);
+    if (m_style == Style::Board)
+        return drawRow(device, bar);
+    Console::writeErr(u'\r' + bar);
     m_barShown = true;
 }
 
-void DownloadProgress::finished()
+void DownloadProgress::drawRow(int device, const QString &text)
 {
-    m_transferring = false;
-    // What follows the bar starts on a line of its own.
+    const QString line = m_labels.value(device) + QStringLiteral(": ") + text;
+    qsizetype row = m_rows.indexOf(device);
+    if (row < 0) {
+        // A new device's line goes below the others; the cursor stays under the board.
+        m_rows << device;
+        Console::writeErr(line + u'\n');
+        return;
+    }
+    const qsizetype up = m_rows.size() - row;
+    Console::writeErr(QStringLiteral("\x1b[%1A\r\x1b[2K%2\x1b[%1B\r").arg(up).arg(line));
+}
+
+void DownloadProgress::showEnd(int device, const QString &text)
+{
+    if (m_style == Style::Board && m_batch.result(device).isDevice)
+        drawRow(device, text);
+}
+
+void DownloadProgress::finish()
+{
     if (m_barShown)
         Console::writeErr(QStringLiteral("\n"));
     m_barShown = false;

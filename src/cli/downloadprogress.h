@@ -1,51 +1,58 @@
 #pragma once
 
+#include "portinfo.h"
+
+#include <QList>
 #include <QObject>
 #include <QString>
-
-#include <functional>
+#include <QStringList>
 
 namespace Klv {
-class SettingsDownload;
+class DownloadBatch;
 }
 
-// Reports a download on stderr: where the controller is looked for and found, then the steps
-// taken, as a redrawn bar on a terminal and as one line per step otherwise (a log, a pipe).
+// Reports a download on stderr. One device: where the controller is looked for and found, then
+// the steps taken, as a redrawn bar on a terminal and as one line per step otherwise (a log, a
+// pipe). Several: the same lines, each after the device's name, or on a terminal one line per
+// device, redrawn in place.
 class DownloadProgress : public QObject
 {
     Q_OBJECT
 public:
-    // How a port number is named in the messages: "port 5 (/dev/ttyUSB0)", "/dev/pts/3".
-    using PortDescription = std::function<QString(int portNumber)>;
+    enum class Style {
+        Lines, // a line per event
+        Bar,   // one device on a terminal: its steps as a bar redrawn on one line
+        Board, // several devices on a terminal: a line each, redrawn
+    };
 
-    DownloadProgress(Klv::SettingsDownload &download, PortDescription portDescription,
-                     bool drawsBar, QObject *parent = nullptr);
+    // labels name the batch's devices; an empty one is a search, named by the port it greets.
+    // With one device the lines have no name before them.
+    DownloadProgress(Klv::DownloadBatch &batch, QStringList labels, Style style,
+                     QObject *parent = nullptr);
 
-    // The port number last greeted; 0 while none has opened.
-    int greetedPort() const { return m_greetedPort; }
-    // Whether the steps are being sent.
-    bool isTransferring() const { return m_transferring; }
-    int stepsTaken() const { return m_taken; }
-    int stepTotal() const { return m_total; }
-
-    QString describePort(int portNumber) const { return m_portDescription(portNumber); }
-
-    // The download was abandoned: what follows the bar starts on a line of its own.
-    void abandoned() { finished(); }
+    Style style() const { return m_style; }
+    // The device's download ended with text: on the board its line says so.
+    void showEnd(int device, const QString &text);
+    // Nothing more is drawn: what follows starts on a line of its own.
+    void finish();
 
 private:
-    void portGreeted(int portNumber);
-    void controllerFound(int portNumber);
-    void transferStarted(int total);
-    void stepTaken(int taken, int total);
-    void finished();
-    void drawBar();
+    void portGreeted(int device, const Klv::PortInfo &port);
+    void controllerFound(int device, const Klv::PortInfo &port);
+    void transferStarted(int device, int total);
+    void stepsTaken(int device, int taken, int total);
 
-    PortDescription m_portDescription;
-    bool m_drawsBar = false;
+    QString nameOf(int device, const Klv::PortInfo &port) const;
+    // A line for the device: after its name when there are several.
+    void writeLine(int device, const QString &text);
+    void drawBar(int device, int barWidth);
+    void drawRow(int device, const QString &text);
+
+    Klv::DownloadBatch &m_batch;
+    QStringList m_labels;
+    Style m_style;
     bool m_barShown = false;
-    int m_greetedPort = 0;
-    bool m_transferring = false;
-    int m_taken = 0;
-    int m_total = 0;
+    QList<int> m_rows; // the board's devices, top to bottom
+    QList<int> m_taken;
+    QList<int> m_total;
 };

@@ -7,7 +7,6 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -24,7 +23,7 @@ int run(const CliArguments &arguments)
 {
     if (!arguments.error.isEmpty()) {
         Console::printError(arguments.error + QStringLiteral(" (see klv90-cli --help)"));
-        return arguments.command == CliCommand::Diff ? DiffStatus::Trouble : ExitStatus::Failed;
+        return cliRefusalStatus(arguments.command);
     }
     switch (arguments.command) {
     case CliCommand::Help:
@@ -33,20 +32,9 @@ int run(const CliArguments &arguments)
     case CliCommand::Version:
         Console::writeOut(QByteArrayLiteral("klv90-cli " KLV90_VERSION "\n"));
         return ExitStatus::Done;
-    case CliCommand::Show:
-        return showProgram(arguments);
-    case CliCommand::Check:
-        return checkProgram(arguments);
-    case CliCommand::Download:
-        return downloadProgram(arguments);
-    case CliCommand::Print:
-        return printProgram(arguments);
-    case CliCommand::Import:
-        return importProgram(arguments.file, arguments.output);
-    case CliCommand::Diff:
-        return diffPrograms(arguments.file, arguments.secondFile, arguments.csv);
+    default:
+        return runCliCommand(arguments);
     }
-    return ExitStatus::Failed;
 }
 
 } // namespace
@@ -61,7 +49,7 @@ int main(int argc, char *argv[])
     // Only printing needs fonts, so only printing starts the GUI side of Qt; it never shows a
     // window, and in a console or over ssh there is no display to show one on.
     std::unique_ptr<QCoreApplication> app;
-    if (argc > 1 && std::strcmp(argv[1], "print") == 0) {
+    if (argc > 1 && cliCommandNeedsFonts(QString::fromLocal8Bit(argv[1]))) {
 #ifndef Q_OS_WIN
         qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif
@@ -69,5 +57,5 @@ int main(int argc, char *argv[])
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
-    return run(parseCliArguments(QCoreApplication::arguments().mid(1)));
+    return Console::finish(run(parseCliArguments(QCoreApplication::arguments().mid(1))));
 }

@@ -7,7 +7,7 @@ using namespace Klv;
 LoadedProgram loadProgram(const QString &path)
 {
     LoadedProgram program;
-    const SettingsFileContents file = readSettingsFile(path);
+    const SettingsFileContents file = readSettingsFile(path, &program.bytes);
     switch (file.error) {
     case SettingsFileError::WrongFile:
         program.error = QStringLiteral("not a settings file");

@@ -28,8 +28,22 @@ public:
     // drops whatever arrived before. False when it does not exist or cannot be opened; then
     // openError() says why.
     virtual bool open(const QString &portName) = 0;
-    // Why the last open() failed; None after one that succeeded.
+    // Why the last open failed; None after one that succeeded.
     virtual PortOpenError openError() const = 0;
+
+    // How an open started with beginOpen() stands when it returns.
+    enum class OpenStart {
+        Opened,  // open now
+        Failed,  // did not open; openError() says why
+        Pending, // under way: openEnded() follows on the event loop, or nothing after close()
+    };
+    // Opens as open() does, without holding up the event loop where opening can take long (a
+    // USB driver that answers late). Here it opens at once; links that can wait say Pending.
+    virtual OpenStart beginOpen(const QString &portName)
+    {
+        return open(portName) ? OpenStart::Opened : OpenStart::Failed;
+    }
+
     virtual bool isOpen() const = 0;
     // Queues the bytes for the line. False, with the link closed and failed() emitted, when the
     // device fails.
@@ -42,6 +56,9 @@ public:
     virtual void close() = 0;
 
 signals:
+    // An open that beginOpen() left pending has ended: the link is open, or openError() says
+    // why not.
+    void openEnded(bool opened);
     // Bytes arrived.
     void readyRead();
     // Queued bytes went out on the line.

@@ -18,6 +18,7 @@ SettingsDownload::SettingsDownload(SerialLink &link, PortMapping portMapping,
     // A coarse timer may fire a little early; the controller has its full time.
     m_replyTimer->setTimerType(Qt::PreciseTimer);
     connect(m_replyTimer, &QTimer::timeout, this, &SettingsDownload::replyOverdue);
+    connect(&m_link, &SerialLink::openEnded, this, &SettingsDownload::openEnded);
     connect(&m_link, &SerialLink::readyRead, this, &SettingsDownload::dataArrived);
     connect(&m_link, &SerialLink::bytesWritten, this, &SettingsDownload::endWritten);
     connect(&m_link, &SerialLink::failed, this, &SettingsDownload::linkFailed);
@@ -30,22 +31,33 @@ SettingsDownload::~SettingsDownload()
 
 void SettingsDownload::start()
 {
-    startOnPorts(FirstPort, LastPort);
+    startOn(portsToSearch(m_portMapping, m_portListing));
 }
 
 void SettingsDownload::startOnPorts(int firstPort, int lastPort)
+{
+    QList<PortInfo> ports;
+    for (int n = qMax(firstPort, int(FirstPort)); n <= qMin(lastPort, int(LastPort)); ++n)
+        ports << numberedPort(n, m_portMapping);
+    startOn(ports);
+}
+
+void SettingsDownload::startOn(const QList<PortInfo> &ports)
 {
     if (isRunning())
         return;
     m_replyTimer->stop();
     m_unopenedPorts.clear();
+    m_steps.clear();
+    m_stepIndex = 0;
+    m_resends = 0;
     if (m_link.isOpen()) {
         // Not ours to touch: nothing is sent and the port stays open.
         emit finished(Outcome::AlreadyOpen);
         return;
     }
-    m_lastPort = qMin(lastPort, int(LastPort));
-    searchFrom(qMax(firstPort, int(FirstPort)));
+    m_ports = ports;
+    searchFrom(0);
 }
 
 void SettingsDownload::abandon()
@@ -57,24 +69,65 @@ void SettingsDownload::abandon()
     m_link.close();
 }
 
-void SettingsDownload::searchFrom(int portNumber)
+std::optional<PortInfo> SettingsDownload::portAfter(const PortInfo &port) const
+{
+    const qsizetype index = m_ports.indexOf(port);
+    if (index < 0 || index + 1 >= m_ports.size())
+        return std::nullopt;
+    return m_ports[index + 1];
+}
+
+void SettingsDownload::searchFrom(qsizetype index)
 {
     // A port that does not open costs nothing; the first one that opens is greeted.
-    for (m_portNumber = portNumber; m_portNumber <= m_lastPort; ++m_portNumber) {
-        if (m_link.open(m_portMapping(m_portNumber))) {
-            m_phase = Phase::Greeting;
-            m_received.clear();
-            m_replyTimer->start(GreetingWaitMs);
-            // A failing write closes the port; the greeting then simply times out.
-            m_link.write(Protocol::greeting());
-            emit portGreeted(m_portNumber);
-            return;
+    m_phase = Phase::Opening;
+    for (m_portIndex = index; m_portIndex < m_ports.size(); ++m_portIndex) {
+        switch (m_link.beginOpen(m_ports[m_portIndex].path)) {
+        case SerialLink::OpenStart::Opened:
+            return greet();
+        case SerialLink::OpenStart::Pending:
+            return; // openEnded() goes on
+        case SerialLink::OpenStart::Failed:
+            passOver();
+            // The one told may have ended the download.
+            if (m_phase != Phase::Opening)
+                return;
+            break;
         }
-        m_unopenedPorts << UnopenedPort{m_portNumber, m_link.openError()};
-        emit portUnavailable(m_portNumber, m_unopenedPorts.last().reason);
     }
     m_phase = Phase::Idle;
     emit finished(Outcome::NotFound);
+}
+
+void SettingsDownload::openEnded(bool opened)
+{
+    if (m_phase != Phase::Opening)
+        return;
+    if (opened)
+        return greet();
+    passOver();
+    if (m_phase == Phase::Opening)
+        searchFrom(m_portIndex + 1);
+}
+
+void SettingsDownload::passOver()
+{
+    const PortInfo &port = m_ports[m_portIndex];
+    const PortOpenError reason = m_link.openError();
+    m_unopenedPorts << UnopenedPort{
+        port, reason,
+        reason == PortOpenError::PermissionDenied ? deviceAccess(port.path) : DeviceAccess()};
+    emit portUnavailable(port, reason);
+}
+
+void SettingsDownload::greet()
+{
+    m_phase = Phase::Greeting;
+    m_received.clear();
+    m_replyTimer->start(GreetingWaitMs);
+    // A failing write closes the port; the greeting then simply times out.
+    m_link.write(Protocol::greeting());
+    emit portGreeted(m_ports[m_portIndex]);
 }
 
 void SettingsDownload::dataArrived()
@@ -87,7 +140,7 @@ void SettingsDownload::dataArrived()
             return;
         m_replyTimer->stop();
         m_phase = Phase::Connected;
-        emit controllerFound(m_portNumber);
+        emit controllerFound(m_ports[m_portIndex]);
         // The window shows the open line before the first frame goes out.
         QMetaObject::invokeMethod(this, &SettingsDownload::transfer, Qt::QueuedConnection);
         return;
@@ -97,10 +150,12 @@ void SettingsDownload::dataArrived()
         case Acknowledgement::None:
             return;
         case Acknowledgement::Refused:
-            if (m_sends >= MaxSends)
+            if (m_sends >= MaxSends) {
                 end(Outcome::Refused);
-            else
+            } else {
+                ++m_resends;
                 sendFrame();
+            }
             return;
         case Acknowledgement::Taken:
             ++m_stepIndex;
@@ -121,8 +176,9 @@ void SettingsDownload::replyOverdue()
     case Phase::Greeting:
         // Whatever arrived with the tick is too late: the next port is tried.
         m_link.close();
-        emit greetingUnanswered(m_portNumber);
-        searchFrom(m_portNumber + 1);
+        emit greetingUnanswered(m_ports[m_portIndex]);
+        if (m_phase == Phase::Greeting)
+            searchFrom(m_portIndex + 1);
         return;
     case Phase::Transferring:
     case Phase::Ending:

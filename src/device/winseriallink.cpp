@@ -4,6 +4,8 @@
 
 #include <qt_windows.h>
 
+#include <mutex>
+#include <thread>
 #include <utility>
 
 namespace Klv {
@@ -71,18 +73,25 @@ QString WinSerialLink::devicePath(const QString &portName)
     return QStringLiteral("\\\\.\\") + portName;
 }
 
-bool WinSerialLink::open(const QString &portName)
+namespace {
+
+// What opening the device gives: its handle, or why it did not open.
+struct Opened
 {
-    if (isOpen()) {
-        m_openError = PortOpenError::Busy;
-        return false;
-    }
-    const std::wstring path = devicePath(portName).toStdWString();
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    PortOpenError error = PortOpenError::None;
+};
+
+// Opens and sets up the device: 9600 8N1, no flow control, no timeouts, nothing stale. Only
+// Win32 calls on the handle, so it may run on any thread.
+Opened openDevice(const std::wstring &path)
+{
+    Opened result;
     HANDLE handle = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        m_openError = openErrorOf(GetLastError());
-        return false;
+        result.error = openErrorOf(GetLastError());
+        return result;
     }
 
     DCB settings{};
@@ -115,11 +124,99 @@ bool WinSerialLink::open(const QString &portName)
     // Bytes that arrived before the line was opened are no reply to anything sent after.
     ready =
         ready && PurgeComm(handle, PURGE_RXCLEAR | PURGE_TXCLEAR | PURGE_RXABORT | PURGE_TXABORT);
+    if (!ready) {
+        CloseHandle(handle);
+        result.error = PortOpenError::Other;
+        return result;
+    }
+    result.handle = handle;
+    return result;
+}
+
+} // namespace
+
+// Shared by the link and the thread that opens: the thread leaves its result here and tells the
+// link, unless the link has gone meanwhile.
+struct WinSerialLink::PendingOpen
+{
+    ~PendingOpen()
+    {
+        // A result nobody took: the link went before it could.
+        if (result.handle != INVALID_HANDLE_VALUE)
+            CloseHandle(result.handle);
+    }
+
+    std::mutex mutex;
+    WinSerialLink *link = nullptr; // null once the link has let the open go
+    Opened result;
+};
+
+bool WinSerialLink::open(const QString &portName)
+{
+    if (isOpen() || m_opening) {
+        m_openError = PortOpenError::Busy;
+        return false;
+    }
+    const Opened opened = openDevice(devicePath(portName).toStdWString());
+    if (opened.handle == INVALID_HANDLE_VALUE) {
+        m_openError = opened.error;
+        return false;
+    }
+    return attach(opened.handle);
+}
+
+SerialLink::OpenStart WinSerialLink::beginOpen(const QString &portName)
+{
+    if (isOpen() || m_opening) {
+        m_openError = PortOpenError::Busy;
+        return OpenStart::Failed;
+    }
+    auto pending = std::make_shared<PendingOpen>();
+    pending->link = this;
+    m_opening = pending;
+    std::thread([pending, path = devicePath(portName).toStdWString()] {
+        const Opened opened = openDevice(path);
+        const std::lock_guard<std::mutex> lock(pending->mutex);
+        pending->result = opened;
+        if (!pending->link)
+            return; // let go: the result is closed with pending
+        // Held under the lock, the link cannot go before the call is queued; a call queued
+        // for a link deleted afterwards is dropped by Qt.
+        QMetaObject::invokeMethod(
+            pending->link, [link = pending->link, pending] { link->openedInBackground(pending); },
+            Qt::QueuedConnection);
+    }).detach();
+    return OpenStart::Pending;
+}
+
+void WinSerialLink::openedInBackground(const std::shared_ptr<PendingOpen> &pending)
+{
+    Opened opened;
+    {
+        const std::lock_guard<std::mutex> lock(pending->mutex);
+        opened = std::exchange(pending->result, Opened());
+    }
+    // Closed while it opened: the device is let go again at once.
+    if (pending != m_opening) {
+        if (opened.handle != INVALID_HANDLE_VALUE)
+            CloseHandle(opened.handle);
+        return;
+    }
+    m_opening.reset();
+    if (opened.handle == INVALID_HANDLE_VALUE) {
+        m_openError = opened.error;
+        emit openEnded(false);
+        return;
+    }
+    emit openEnded(attach(opened.handle));
+}
+
+bool WinSerialLink::attach(void *handle)
+{
     m_read = std::make_unique<Operation>();
     m_write = std::make_unique<Operation>();
-    ready = ready && m_read->overlapped.hEvent && m_write->overlapped.hEvent;
     m_handle = handle;
-    if (!ready || !startRead()) {
+    if (!m_read->overlapped.hEvent || !m_write->overlapped.hEvent || !startRead()) {
         close();
         m_openError = PortOpenError::Other;
         return false;
@@ -162,6 +259,12 @@ QByteArray WinSerialLink::readAll()
 
 void WinSerialLink::close()
 {
+    // An open under way is let go: its device is closed when it comes.
+    if (m_opening) {
+        const std::lock_guard<std::mutex> lock(m_opening->mutex);
+        m_opening->link = nullptr;
+    }
+    m_opening.reset();
     if (!isOpen())
         return;
     m_writeTimer.stop();

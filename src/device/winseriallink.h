@@ -20,6 +20,9 @@ public:
     ~WinSerialLink() override;
 
     bool open(const QString &portName) override;
+    // Opens on a thread of its own: CreateFileW and the line's set-up wait for the driver,
+    // which a USB adapter may take its time over, and nothing else may wait meanwhile.
+    OpenStart beginOpen(const QString &portName) override;
     PortOpenError openError() const override { return m_openError; }
     bool isOpen() const override;
     bool write(const QByteArray &bytes) override;
@@ -39,6 +42,11 @@ public:
 
 private:
     struct Operation;
+    struct PendingOpen;
+
+    // Takes an opened and set-up device into use; false when it cannot be read from.
+    bool attach(void *handle);
+    void openedInBackground(const std::shared_ptr<PendingOpen> &pending);
 
     bool startRead();
     void readEnded();
@@ -50,11 +58,12 @@ private:
 
     void *m_handle = nullptr; // the open device's HANDLE; null while closed
     PortOpenError m_openError = PortOpenError::None;
-    std::unique_ptr<Operation> m_read;  // while open, the read in progress
-    std::unique_ptr<Operation> m_write; // while open, the last write started
-    QWinEventNotifier m_readNotifier;   // the read's event: it has ended
-    QWinEventNotifier m_writeNotifier;  // the write's event: it has ended
-    QTimer m_writeTimer;                // bounds the write in progress by WriteWaitMs
+    std::shared_ptr<PendingOpen> m_opening; // the open under way on its thread, if any
+    std::unique_ptr<Operation> m_read;      // while open, the read in progress
+    std::unique_ptr<Operation> m_write;     // while open, the last write started
+    QWinEventNotifier m_readNotifier;       // the read's event: it has ended
+    QWinEventNotifier m_writeNotifier;      // the write's event: it has ended
+    QTimer m_writeTimer;                    // bounds the write in progress by WriteWaitMs
     QByteArray m_received;
     QByteArray m_toWrite; // queued behind the write in progress
 };

@@ -47,7 +47,7 @@ SettingsFileContents parseSettingsFile(QByteArrayView bytes)
     return contents;
 }
 
-SettingsFileContents readSettingsFile(const QString &path)
+SettingsFileContents readSettingsFile(const QString &path, QByteArray *read)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -63,6 +63,8 @@ SettingsFileContents readSettingsFile(const QString &path)
             break;
         bytes += chunk;
     }
+    if (read)
+        *read = bytes;
     return parseSettingsFile(bytes);
 }
 

@@ -40,8 +40,9 @@ QByteArray settingsFileBytes(const StepTable &table);
 // Checks and decodes a whole file's bytes. A trailing partial record is ignored, and counted.
 SettingsFileContents parseSettingsFile(QByteArrayView bytes);
 
-// Reads and checks the file at path; touches no table, so a refusal loses nothing.
-SettingsFileContents readSettingsFile(const QString &path);
+// Reads and checks the file at path; touches no table, so a refusal loses nothing. bytes, when
+// given, gets what was read: the whole file when it is accepted.
+SettingsFileContents readSettingsFile(const QString &path, QByteArray *bytes = nullptr);
 
 // Writes the table's steps to path. The old file is replaced only by a complete new one; on
 // failure it is left as it was, false is returned, and reason, if given, says why.

@@ -35,16 +35,18 @@ inline QProcessEnvironment consoleEnvironment()
 }
 
 // Runs klv90-cli with the arguments; stderr goes to errFile when one is given (a terminal, say).
-// With asUser (a root test only), the program runs as that user and group, in no other group.
+// With asUser (a root test only), the program runs as that user and in its group of the same
+// number, or asGroup, and in no other group.
 inline CliRun runCli(const QStringList &arguments, const QString &errFile = {},
-                     int timeoutMs = 60000, std::optional<uint> asUser = std::nullopt)
+                     int timeoutMs = 60000, std::optional<uint> asUser = std::nullopt,
+                     std::optional<uint> asGroup = std::nullopt)
 {
     QProcess process;
     process.setProcessEnvironment(consoleEnvironment());
 #ifdef Q_OS_UNIX
     if (asUser) {
-        process.setChildProcessModifier([id = *asUser] {
-            if (setgroups(0, nullptr) != 0 || setgid(id) != 0 || setuid(id) != 0)
+        process.setChildProcessModifier([id = *asUser, group = asGroup.value_or(*asUser)] {
+            if (setgroups(0, nullptr) != 0 || setgid(group) != 0 || setuid(id) != 0)
                 _exit(99);
         });
     }

@@ -25,6 +25,21 @@ public:
         m_pending.clear();
         return true;
     }
+    // While opens are held, each is left pending until the test ends it.
+    OpenStart beginOpen(const QString &portName) override
+    {
+        if (!m_holdsOpens)
+            return SerialLink::beginOpen(portName);
+        m_pendingOpen = portName;
+        return OpenStart::Pending;
+    }
+    void holdOpens() { m_holdsOpens = true; }
+    void endPendingOpen()
+    {
+        const QString name = std::exchange(m_pendingOpen, QString());
+        if (!name.isEmpty())
+            emit openEnded(open(name));
+    }
     Klv::PortOpenError openError() const override { return m_openError; }
     bool isOpen() const override { return m_open; }
     bool write(const QByteArray &bytes) override
@@ -44,7 +59,11 @@ public:
     }
     qint64 bytesToWrite() const override { return 0; }
     QByteArray readAll() override { return std::exchange(m_pending, {}); }
-    void close() override { m_open = false; }
+    void close() override
+    {
+        m_open = false;
+        m_pendingOpen.clear();
+    }
 
     // The controller's reply, announced as arrived.
     void reply(const QByteArray &bytes)
@@ -69,4 +88,6 @@ private:
     QByteArrayList m_written;
     QStringList m_opened;
     int m_writesLeft = -1; // no limit
+    bool m_holdsOpens = false;
+    QString m_pendingOpen;
 };

@@ -40,16 +40,47 @@ inline const QString PortAlreadyOpen = QStringLiteral("ポートオープン中"
 inline const QString NotFound = QStringLiteral("KLV-90は見つかりません。");
 inline const QString NoReply = QStringLiteral("KLV-90が応答しません。");
 inline const QString NotTaken = QStringLiteral("KLV-90が拒否しました。");
-// The message box after a failure says why on its second line.
-inline const QString FailedNoReply = Failed + QStringLiteral("\nKLV-90が応答しません。");
-inline const QString FailedRefused =
-    Failed + QStringLiteral("\nKLV-90がデータを10回受け付けませんでした。");
+// The message box after a failure says why on its second line, then how many steps the
+// controller took and that it keeps its old program.
+inline QString keptProgram(int taken, int total)
+{
+    return QStringLiteral(
+               "\nKLV-90が受け付けたのは%2ステップ中%1ステップです。ENDを送っていないので、"
+               "KLV-90は前のプログラムのままです。")
+        .arg(taken)
+        .arg(total);
+}
+inline QString failedNoReply(int taken, int total)
+{
+    return Failed + QStringLiteral("\nKLV-90が応答しません。") + keptProgram(taken, total);
+}
+inline QString failedRefused(int taken, int total)
+{
+    return Failed + QStringLiteral("\nKLV-90がデータを10回受け付けませんでした。") +
+           keptProgram(taken, total);
+}
 // After a search that found nothing: the ports that would not open, and what to do.
 inline QString portsDenied(const QString &ports)
 {
     return QStringLiteral("次のポートを開く権限がありません: ") + ports +
            QStringLiteral("\nユーザーを dialout グループに加え（sudo usermod -aG dialout "
                           "ユーザー名）、ログインし直してください。");
+}
+inline QString portsDeniedUntilLoggedInAgain(const QString &ports, const QString &group)
+{
+    return QStringLiteral("次のポートを開く権限がありません: ") + ports +
+           QStringLiteral(
+               "\nユーザーは %1 グループに入っていますが、このログインの後で加わったため、"
+               "まだ反映されていません。ログアウトしてログインし直してください。")
+               .arg(group);
+}
+inline QString portsDeniedByOwner(const QString &ports, const QString &owner, const QString &group,
+                                  const QString &mode)
+{
+    return QStringLiteral("次のポートを開く権限がありません: ") + ports +
+           QStringLiteral("\n所有者 %1、グループ %2、モード %3 のデバイスです。"
+                          "使えるようにするには、管理者に相談してください。")
+               .arg(owner, group, mode);
 }
 inline QString portsBusy(const QString &ports)
 {

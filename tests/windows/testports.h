@@ -41,6 +41,17 @@ inline QString slow()
 {
     return fromEnvironment("KLV_COM_SLOW");
 }
+// A port above COM30 that the test driver registers as Windows registers an adapter's, with
+// the controller simulator behind it.
+inline QString listed()
+{
+    return fromEnvironment("KLV_COM_LISTED");
+}
+// Where that simulator saves the program it received (a Windows path).
+inline QString receivedThroughListed()
+{
+    return fromEnvironment("KLV_RECEIVED_LISTED");
+}
 // A COM port that does not exist.
 inline QString absent()
 {

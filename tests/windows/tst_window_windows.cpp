@@ -198,9 +198,12 @@ class TestWindowWindows : public QObject
         QTest::mouseClick(control<QPushButton>(button), Qt::LeftButton);
     }
 
-    void openWindow(const PortMapping &ports, const QList<Step> &steps = {})
+    // listing: the ports the download tries after port numbers 1 to 30; none unless given.
+    void openWindow(
+        const PortMapping &ports, const QList<Step> &steps = {},
+        const PortListing &listing = [] { return QList<PortInfo>(); })
     {
-        m_window = std::make_unique<MainWindow>(ports);
+        m_window = std::make_unique<MainWindow>(ports, listing);
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         m_window->session()->model()->load(steps);
@@ -345,7 +348,35 @@ private slots:
         download();
         QCOMPARE(m_portStatusTexts, (QStringList{"", "ポートオープン", status}));
         QCOMPARE(control<QLineEdit>("portStateText")->text(), QStringLiteral("Close"));
-        QCOMPARE(boxes.texts(), QStringList{status == NotTaken ? FailedRefused : FailedNoReply});
+        QCOMPARE(boxes.texts(),
+                 QStringList{status == NotTaken ? failedRefused(0, 128) : failedNoReply(0, 128)});
+    }
+
+    // Past port 30 the search goes on through the ports Windows registers: the controller on
+    // COM34, which the test driver registered, gets the full table, the port shown by its name.
+    void downloadThroughListedPort()
+    {
+        const QString received = TestPorts::receivedThroughListed();
+        QFile::remove(received);
+        const QList<Step> steps = fullTable();
+        openWindow(comPorts({}), steps, platformSerialPorts);
+        MessageBoxAnswerer boxes;
+        download();
+        QStringList expected{""};
+        for (int n = 2; n <= 30; ++n)
+            expected << QString::number(n);
+        QCOMPARE(m_portStatusTexts.mid(0, expected.size()), expected);
+        QCOMPARE(m_portStatusTexts.mid(m_portStatusTexts.size() - 3),
+                 (QStringList{TestPorts::listed(), "ポートオープン", "ポートクローズ"}));
+        // Between them only the other ports Windows registers (COM1 under Wine).
+        QStringList registered;
+        for (const PortInfo &port : platformSerialPorts())
+            registered << port.name;
+        for (const QString &text : m_portStatusTexts.mid(expected.size())
+                                       .mid(0, m_portStatusTexts.size() - expected.size() - 3))
+            QVERIFY2(registered.contains(text), qPrintable(text));
+        QCOMPARE(boxes.texts(), QStringList{Done});
+        QTRY_COMPARE_WITH_TIMEOUT(contentsOf(received), settingsFileOf(steps), Patience);
     }
 };
 

@@ -1,5 +1,6 @@
 // The Win32 serial link on COM ports that Wine maps to pseudo-terminals with the controller
 // simulator behind them: the same cases as the Qt link's own tests, where Windows can run them.
+#include "portinfo.h"
 #include "portnames.h"
 #include "protocol.h"
 #include "testports.h"
@@ -91,6 +92,40 @@ private slots:
         link.close();
         QVERIFY(!link.isOpen());
         QVERIFY(link.open(TestPorts::controller()));
+    }
+
+    // beginOpen leaves the open to a thread of its own: the event loop hears how it ended. One
+    // closed meanwhile is let go, the port free again.
+    void openInTheBackground()
+    {
+        WinSerialLink link;
+        QSignalSpy ended(&link, &SerialLink::openEnded);
+        QCOMPARE(link.beginOpen(TestPorts::absent()), SerialLink::OpenStart::Pending);
+        QVERIFY(ended.wait(Patience));
+        QCOMPARE(ended.takeFirst().first().toBool(), false);
+        QCOMPARE(link.openError(), PortOpenError::NotFound);
+
+        QCOMPARE(link.beginOpen(TestPorts::controller()), SerialLink::OpenStart::Pending);
+        link.close();
+        QCOMPARE(link.beginOpen(TestPorts::controller()), SerialLink::OpenStart::Pending);
+        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, Patience);
+        QCOMPARE(ended.first().first().toBool(), true);
+        QVERIFY(link.write(Protocol::greeting()));
+        QCOMPARE(readUntil(link, "WELCOME"), QByteArray("WELCOME"));
+        QCOMPARE(ended.count(), 1);
+    }
+
+    // The ports Windows registers, COM34 of the test driver among them, by name, outside
+    // port numbers 1 to 30.
+    void registeredPorts()
+    {
+        const QString listed = TestPorts::listed();
+        const QList<PortInfo> ports = platformSerialPorts();
+        const auto it = std::find_if(ports.cbegin(), ports.cend(),
+                                     [&](const PortInfo &port) { return port.name == listed; });
+        QVERIFY(it != ports.cend());
+        QCOMPARE(it->number, 0);
+        QCOMPARE(it->path, "\\\\.\\" + listed);
     }
 
     // The simulator takes what the link sends byte for byte: it answers the greeting, and judges
