@@ -42,7 +42,9 @@ int main(int argc, char *argv[])
     // The screen as it is, once what the scene opened has been drawn.
     const auto takeScreen = [&](QWidget *shownOver, int delayMs) {
         QTimer::singleShot(delayMs, &window, [&, shownOver] {
-            const QRect area = shownOver ? shownOver->frameGeometry() : QRect();
+            // Without a widget named, the dialog that is open.
+            QWidget *shown = shownOver ? shownOver : QApplication::activeModalWidget();
+            const QRect area = shown ? shown->frameGeometry() : QRect();
             const QPixmap screen = window.screen()->grabWindow(0);
             app.exit((area.isNull() ? screen : screen.copy(area)).save(file) ? 0 : 1);
         });
