@@ -691,6 +691,21 @@ private slots:
         QCOMPARE(boxes.messages, QStringList({"KLV-90|" + Done, Texts::AskedBeforeOpen}));
     }
 
+    // A window that goes while its steps are sent (a test that failed half-way does that) takes
+    // its download down first, and the port with it.
+    void windowGoneMidTransfer()
+    {
+        TestPty controller; // answered by hand: the first frame is never answered
+        openWindow({{1, controller.path()}}, {StartupStep, SecondStep});
+        clickDownload();
+        QTRY_COMPARE(controller.received(), QByteArray("HELLO"));
+        controller.send("WELCOME");
+        QTRY_COMPARE(controller.received(), "HELLO" + stepFrame(StartupStep));
+        m_window.reset();
+        QTest::qWait(50);
+        QCOMPARE(controller.received(), "HELLO" + stepFrame(StartupStep)); // nothing more, no END
+    }
+
     // Exit, or the window closed from its title bar, while steps are sent: after the question
     // about the unsaved steps, nothing more goes out, no "END", the port closes and the
     // program's event loop ends at once.
