@@ -102,6 +102,11 @@ bool SingleInstance::handOver(const QString &path, int timeoutMs)
     QByteArray reply;
     while (!reply.endsWith('\n') && socket.waitForReadyRead(int(deadline.remainingTime())))
         reply += socket.readAll();
+    // The window hangs up once it has answered. This start ends only after that, so nothing of
+    // the connection is still under way while the process goes (on Windows the pipe's end is
+    // told on a thread of the system's, which an ending process must not race).
+    if (socket.state() != QLocalSocket::UnconnectedState)
+        socket.waitForDisconnected(int(qMax<qint64>(0, deadline.remainingTime())));
     return reply == Taken;
 }
 

@@ -65,6 +65,20 @@ QImage ToolWindows::clientPicture(HWND window)
         .toImage();
 }
 
+bool ToolWindows::endLeftovers()
+{
+    const QList<HWND> left = ofTool();
+    for (HWND window : left) {
+        if (HANDLE process =
+                OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processOf(window))) {
+            TerminateProcess(process, 1);
+            WaitForSingleObject(process, 10000);
+            CloseHandle(process);
+        }
+    }
+    return left.isEmpty();
+}
+
 bool ToolWindows::isBlank(const QImage &image)
 {
     const QRgb first = image.pixel(0, 0);

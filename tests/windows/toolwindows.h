@@ -18,6 +18,9 @@ QList<HWND> topLevel(DWORD processId = 0);
 QList<HWND> ofTool();
 QString titleOf(HWND window);
 DWORD processOf(HWND window);
+// Ends the processes of the tool's windows that are still there, so nothing a test started
+// stays running (and holds the installed files) after it; true when there were none.
+bool endLeftovers();
 // What the screen shows in the window's client area; null when the window is gone.
 QImage clientPicture(HWND window);
 bool isBlank(const QImage &image);
