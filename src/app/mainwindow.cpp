@@ -23,13 +23,6 @@
 
 using namespace Klv;
 
-namespace {
-
-// The grid's rows are 200 twips high; the form's 15 twips make a pixel.
-constexpr int GridRowHeight = 13;
-
-} // namespace
-
 MainWindow::MainWindow(PortMapping portMapping, PortListing portListing, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
@@ -74,7 +67,7 @@ void MainWindow::connectControls()
     QFont gridFace = grid()->font();
     gridFace.setPointSizeF(7.5); // so "調光速度" fits its column
     grid()->setFont(gridFace);
-    grid()->showTable(m_session->model(), GridRowHeight);
+    grid()->showTable(m_session->model(), 13); // rows of 200 twips, 15 twips a pixel
 
     // Each editing button reads the editor, calls one operation and shows what it did.
     const auto edit = [this](QPushButton *button,
