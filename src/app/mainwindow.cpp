@@ -70,15 +70,14 @@ void MainWindow::connectControls()
     grid()->showTable(m_session->model(), 13); // rows of 200 twips, 15 twips a pixel
 
     // Each editing button reads the editor, calls one operation and shows what it did.
-    const auto edit = [this](QPushButton *button,
-                             EditResult (EditSession::*operation)(const EditorState &)) {
-        connect(button, &QPushButton::clicked, this,
-                [this, operation] { showResult((m_session->*operation)(m_editor->state())); });
-    };
-    edit(m_ui->addButton, &EditSession::add);
-    edit(m_ui->updateButton, &EditSession::update);
-    edit(m_ui->deleteButton, &EditSession::remove);
-    edit(m_ui->clearButton, &EditSession::clear);
+    connect(m_ui->addButton, &QPushButton::clicked, this,
+            [this] { showResult(m_session->add(m_editor->state())); });
+    connect(m_ui->updateButton, &QPushButton::clicked, this,
+            [this] { showResult(m_session->update(m_editor->state())); });
+    connect(m_ui->deleteButton, &QPushButton::clicked, this,
+            [this] { showResult(m_session->remove(m_editor->state())); });
+    connect(m_ui->clearButton, &QPushButton::clicked, this,
+            [this] { showResult(m_session->clear(m_editor->state())); });
     connect(m_ui->loadButton, &QPushButton::clicked, this, &MainWindow::loadClicked);
     // Save always asks where, with its preset name.
     connect(m_ui->saveButton, &QPushButton::clicked, this, [this] { saveProgram({}); });
