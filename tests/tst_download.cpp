@@ -23,6 +23,7 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QStyleOptionFrame>
 #include <QTemporaryDir>
@@ -270,6 +271,12 @@ private slots:
     {
         QFETCH(QList<Step>, steps);
         QFETCH(QStringList, frames);
+        // A dark theme: its white text would not read on the green of "Open".
+        const QPalette theme = QApplication::palette();
+        QPalette dark = theme;
+        dark.setColor(QPalette::Text, Qt::white);
+        QApplication::setPalette(dark);
+        const auto restore = qScopeGuard([&] { QApplication::setPalette(theme); });
         ControllerSim sim;
         openWindow({{1, sim.path()}}, steps);
         MessageBoxAnswerer boxes;

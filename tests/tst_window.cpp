@@ -348,9 +348,14 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), all);
 
         DialogAnswerer dialogs;
-        press(Qt::CTRL | Qt::Key_V); // every key is in the table already
+        // A new key, then one the table has: the second line is refused, and nothing is added.
+        QGuiApplication::clipboard()->setText(header + lineOf(encodeStep(editor("HHHLMLL"))) +
+                                              lineOf(steps[0]));
+        press(Qt::CTRL | Qt::Key_V);
         QCOMPARE(dialogs.messages,
-                 QStringList{"KLV-90|貼り付けできませんでした。\n2 行目: " + Texts::SameKey});
+                 QStringList{"KLV-90|貼り付けできませんでした。\n3 行目: " + Texts::SameKey});
+        QCOMPARE(rows(), shownRows);
+        QGuiApplication::clipboard()->setText(all);
         m_ui->press("clearButton");
         press(Qt::CTRL | Qt::Key_V);
         // Instruction 2's values are not kept where it is not in force: the grid shows "-".
